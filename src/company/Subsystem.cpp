@@ -1,0 +1,2 @@
+// The company subsystem; its files arrive beside this one.
+namespace company {}

@@ -1,0 +1,2 @@
+// The customers subsystem; its files arrive beside this one.
+namespace customers {}

@@ -1,0 +1,375 @@
+#include "data/Dataset.h"
+
+#include "data/DbError.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace data {
+
+namespace {
+QString quoted(const QString& identifier) {
+    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+}  // namespace
+
+Dataset::Dataset(const QString& name, QObject* parent) : QAbstractTableModel(parent), name_(name) {
+    setObjectName(name);
+}
+
+void Dataset::setStatement(const QStringList& lines) {
+    QVariantMap kept;
+    const QString text = lines.join(QLatin1Char('\n'));
+    for (auto it = statement_.params.cbegin(); it != statement_.params.cend(); ++it)
+        if (text.contains(QLatin1Char(':') + it.key())) kept.insert(it.key(), it.value());
+    statement_.lines = lines;
+    statement_.params = kept;
+}
+
+void Dataset::setParam(const QString& name, const QVariant& value) {
+    statement_.params.insert(name.startsWith(QLatin1Char(':')) ? name.mid(1) : name, value);
+}
+
+QVariant Dataset::param(const QString& name) const { return statement_.params.value(name); }
+
+void Dataset::setUpdateTable(const QString& table, const QString& keyField) {
+    table_ = table;
+    keyField_ = keyField;
+    numeric_.clear();
+}
+
+void Dataset::setMaster(Dataset* master, const QString& masterField, const QString& param) {
+    auto follow = [this, master, masterField, param] {
+        if (!isOpen()) return;
+        postIfModified();
+        setParam(param, master->field(masterField));
+        requery();
+    };
+    connect(master, &Dataset::currentRowChanged, this, follow);
+    connect(master, &Dataset::closed, this, [this] {
+        if (isOpen()) close();
+    });
+    masterParam_ = [master, masterField, param, this] { setParam(param, master->field(masterField)); };
+}
+
+void Dataset::load() {
+    QSqlQuery q = exec(db_, statement_);
+    QStringList names;
+    const QSqlRecord rec = q.record();
+    for (int i = 0; i < rec.count(); ++i) names << rec.fieldName(i);
+    QVector<QVector<QVariant>> rows;
+    while (q.next()) {
+        QVector<QVariant> r(rec.count());
+        for (int i = 0; i < rec.count(); ++i) r[i] = q.value(i);
+        rows << r;
+    }
+    beginResetModel();
+    fields_ = names;
+    rows_ = std::move(rows);
+    dirty_.clear();
+    original_.clear();
+    endResetModel();
+}
+
+void Dataset::open() {
+    if (masterParam_) masterParam_();
+    load();
+    current_ = rows_.isEmpty() ? -1 : 0;
+    setState(State::Browse);
+    emit opened();
+    emit currentRowChanged(current_);
+}
+
+void Dataset::close() {
+    if (state_ == State::Closed) return;
+    beginResetModel();
+    rows_.clear();
+    fields_.clear();
+    dirty_.clear();
+    current_ = -1;
+    endResetModel();
+    setState(State::Closed);
+    emit closed();
+}
+
+void Dataset::refresh() {
+    if (!isOpen()) return open();
+    const QVariant key = keyField_.isEmpty() ? QVariant() : field(keyField_);
+    const int oldRow = current_;
+    if (masterParam_) masterParam_();
+    load();
+    setState(State::Browse);
+    current_ = rows_.isEmpty() ? -1 : qBound(0, oldRow, int(rows_.size()) - 1);
+    if (!key.isNull()) {
+        const int k = fieldIndex(keyField_);
+        for (int r = 0; r < rows_.size(); ++r)
+            if (rows_[r][k] == key) {
+                current_ = r;
+                break;
+            }
+    }
+    emit opened();
+    emit currentRowChanged(current_);
+}
+
+void Dataset::requery() {
+    if (masterParam_) masterParam_();
+    load();
+    current_ = rows_.isEmpty() ? -1 : 0;
+    setState(State::Browse);
+    emit opened();
+    emit currentRowChanged(current_);
+}
+
+int Dataset::fieldIndex(const QString& field) const {
+    for (int i = 0; i < fields_.size(); ++i)
+        if (fields_[i].compare(field, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+QVariant Dataset::value(int row, const QString& field) const {
+    const int c = fieldIndex(field);
+    if (row < 0 || row >= rows_.size() || c < 0) return {};
+    return rows_[row][c];
+}
+
+bool Dataset::isNumericField(const QString& field) const {
+    const QString key = field.toLower();
+    if (auto it = numeric_.constFind(key); it != numeric_.constEnd()) return *it;
+    bool numeric = false;
+    bool known = false;
+    if (!table_.isEmpty() && db_.isOpen()) {
+        QSqlQuery q(db_);
+        if (q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table_)))) {
+            while (q.next()) {
+                if (q.value(1).toString().compare(field, Qt::CaseInsensitive) == 0) {
+                    const QString type = q.value(2).toString().toUpper();
+                    numeric = type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("INT")) ||
+                              type.contains(QLatin1String("NUM"));
+                    known = true;
+                }
+            }
+        }
+    }
+    if (!known) {
+        const int c = fieldIndex(field);
+        for (const auto& r : rows_) {
+            if (c < 0 || r[c].isNull()) continue;
+            const auto t = r[c].typeId();
+            numeric = t == QMetaType::Double || t == QMetaType::LongLong || t == QMetaType::Int;
+            break;
+        }
+    }
+    numeric_.insert(key, numeric);
+    return numeric;
+}
+
+bool Dataset::setCurrentRow(int row) {
+    if (row < 0 || row >= rows_.size()) return false;
+    if (row == current_ && !(state_ == State::Insert && row != int(rows_.size()) - 1)) return true;
+    if (isModified()) {
+        const bool keep = onLeaveModifiedRow ? onLeaveModifiedRow() : true;
+        if (keep) post();
+        else cancel();
+        if (row >= rows_.size()) row = int(rows_.size()) - 1;
+        if (row < 0) return false;
+    }
+    current_ = row;
+    emit currentRowChanged(current_);
+    return true;
+}
+
+bool Dataset::locate(const QString& name, const QVariant& v) {
+    const int c = fieldIndex(name);
+    if (c < 0) return false;
+    for (int r = 0; r < rows_.size(); ++r) {
+        const QVariant& cell = rows_[r][c];
+        const bool equal = (cell.isNull() && v.isNull()) ||
+                           (!cell.isNull() && !v.isNull() &&
+                            (cell == v || cell.toString().compare(v.toString(), Qt::CaseInsensitive) == 0));
+        if (equal) return setCurrentRow(r);
+    }
+    return false;
+}
+
+void Dataset::setState(State s) {
+    if (state_ == s) return;
+    state_ = s;
+    emit stateChanged(s);
+}
+
+void Dataset::edit() {
+    if (state_ == State::Closed) throw DbError(QStringLiteral("数据集 %1 没有打开").arg(name_));
+    if (state_ != State::Browse) return;
+    if (current_ < 0) throw DbError(QStringLiteral("没有可以修改的记录"));
+    original_ = rows_[current_];
+    dirty_.clear();
+    setState(State::Edit);
+}
+
+void Dataset::append(const QVariantMap& values) {
+    if (state_ == State::Closed) throw DbError(QStringLiteral("数据集 %1 没有打开").arg(name_));
+    postIfModified();
+    const int row = int(rows_.size());
+    beginInsertRows({}, row, row);
+    rows_ << QVector<QVariant>(fields_.size());
+    endInsertRows();
+    dirty_.clear();
+    original_.clear();
+    current_ = row;
+    setState(State::Insert);
+    emit currentRowChanged(current_);
+    for (auto it = values.cbegin(); it != values.cend(); ++it) setField(it.key(), it.value());
+}
+
+void Dataset::setField(const QString& name, const QVariant& v) {
+    const int c = fieldIndex(name);
+    if (c < 0) throw DbError(QStringLiteral("数据集 %1 没有字段 %2").arg(name_, name));
+    if (state_ == State::Browse) edit();
+    if (current_ < 0) throw DbError(QStringLiteral("没有可以修改的记录"));
+    rows_[current_][c] = v;
+    dirty_.insert(c);
+    emit dataChanged(index(current_, c), index(current_, c));
+    emit fieldChanged(current_, fields_[c]);
+}
+
+QVariantMap Dataset::columnsOfRow(int row) const {
+    QVariantMap m;
+    for (int c : dirty_) m.insert(fields_[c], rows_[row][c]);
+    return m;
+}
+
+void Dataset::post() {
+    if (!isModified()) return;
+    if (table_.isEmpty()) throw DbError(QStringLiteral("数据集 %1 是只读的").arg(name_));
+    const int k = fieldIndex(keyField_);
+    if (k < 0) throw DbError(QStringLiteral("数据集 %1 没有选出键字段 %2").arg(name_, keyField_));
+    const int row = current_;
+    const QVariantMap values = columnsOfRow(row);
+    if (state_ == State::Edit) {
+        if (!values.isEmpty()) {
+            Statement st;
+            QStringList sets;
+            int i = 0;
+            for (auto it = values.cbegin(); it != values.cend(); ++it, ++i) {
+                sets << QStringLiteral("%1=:v%2").arg(quoted(it.key())).arg(i);
+                st.bind(QStringLiteral("v%1").arg(i), it.value());
+            }
+            st.line(QStringLiteral("update %1 set %2").arg(quoted(table_), sets.join(QLatin1Char(','))));
+            st.line(QStringLiteral("where %1=:rowkey").arg(quoted(keyField_)));
+            st.bind(QStringLiteral("rowkey"), original_.isEmpty() ? rows_[row][k] : original_[k]);
+            exec(db_, st);
+        }
+    } else {
+        Statement st;
+        QStringList cols, marks;
+        int i = 0;
+        for (auto it = values.cbegin(); it != values.cend(); ++it, ++i) {
+            if (it.key().compare(keyField_, Qt::CaseInsensitive) == 0 && it.value().isNull()) continue;
+            cols << quoted(it.key());
+            marks << QStringLiteral(":v%1").arg(i);
+            st.bind(QStringLiteral("v%1").arg(i), it.value());
+        }
+        if (cols.isEmpty()) st.line(QStringLiteral("insert into %1 default values").arg(quoted(table_)));
+        else
+            st.line(QStringLiteral("insert into %1 (%2) values (%3)")
+                        .arg(quoted(table_), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+        QSqlQuery q = exec(db_, st);
+        if (rows_[row][k].isNull()) {
+            rows_[row][k] = q.lastInsertId();
+            emit dataChanged(index(row, k), index(row, k));
+        }
+    }
+    dirty_.clear();
+    original_.clear();
+    setState(State::Browse);
+    emit posted(row);
+}
+
+void Dataset::cancel() {
+    if (state_ == State::Insert) {
+        const int row = current_;
+        beginRemoveRows({}, row, row);
+        rows_.removeAt(row);
+        endRemoveRows();
+        current_ = rows_.isEmpty() ? -1 : qMin(row, int(rows_.size()) - 1);
+        dirty_.clear();
+        setState(State::Browse);
+        emit currentRowChanged(current_);
+        return;
+    }
+    if (state_ == State::Edit) {
+        rows_[current_] = original_;
+        emit dataChanged(index(current_, 0), index(current_, columnCount() - 1));
+        dirty_.clear();
+        original_.clear();
+        setState(State::Browse);
+        emit currentRowChanged(current_);
+    }
+}
+
+void Dataset::remove() {
+    if (state_ == State::Insert) return cancel();
+    if (current_ < 0) throw DbError(QStringLiteral("没有可以删除的记录"));
+    if (state_ == State::Edit) cancel();
+    if (table_.isEmpty()) throw DbError(QStringLiteral("数据集 %1 是只读的").arg(name_));
+    const int k = fieldIndex(keyField_);
+    if (k < 0) throw DbError(QStringLiteral("数据集 %1 没有选出键字段 %2").arg(name_, keyField_));
+    exec(db_, Statement{QStringLiteral("delete from %1 where %2=:rowkey").arg(quoted(table_), quoted(keyField_))}
+                  .bind(QStringLiteral("rowkey"), rows_[current_][k]));
+    const int row = current_;
+    beginRemoveRows({}, row, row);
+    rows_.removeAt(row);
+    endRemoveRows();
+    current_ = rows_.isEmpty() ? -1 : qMin(row, int(rows_.size()) - 1);
+    emit removed();
+    emit currentRowChanged(current_);
+}
+
+void Dataset::postIfModified() {
+    if (isModified()) post();
+}
+
+int Dataset::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+int Dataset::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(fields_.size()); }
+
+QVariant Dataset::data(const QModelIndex& idx, int role) const {
+    if (!idx.isValid() || idx.row() >= rows_.size() || idx.column() >= fields_.size()) return {};
+    if (role == Qt::DisplayRole || role == Qt::EditRole) return rows_[idx.row()][idx.column()];
+    return {};
+}
+
+bool Dataset::setData(const QModelIndex& idx, const QVariant& v, int role) {
+    if (role != Qt::EditRole || !idx.isValid() || isReadOnly()) return false;
+    if (idx.row() != current_ && !setCurrentRow(idx.row())) return false;
+    QVariant stored = v;
+    if (isNumericField(fields_[idx.column()]) && v.typeId() == QMetaType::QString) {
+        const QString t = v.toString().trimmed();
+        if (t.isEmpty()) stored = QVariant();
+        else {
+            bool ok = false;
+            const double d = t.toDouble(&ok);
+            if (!ok) return false;
+            stored = d;
+        }
+    }
+    if (rows_[idx.row()][idx.column()] == stored && stored.isNull() == rows_[idx.row()][idx.column()].isNull())
+        return true;
+    setField(fields_[idx.column()], stored);
+    return true;
+}
+
+Qt::ItemFlags Dataset::flags(const QModelIndex& idx) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(idx);
+    if (idx.isValid() && !isReadOnly()) f |= Qt::ItemIsEditable;
+    return f;
+}
+
+QVariant Dataset::headerData(int section, Qt::Orientation o, int role) const {
+    if (o == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < fields_.size())
+        return fields_[section];
+    return QAbstractTableModel::headerData(section, o, role);
+}
+
+}  // namespace data

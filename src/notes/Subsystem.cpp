@@ -1,0 +1,2 @@
+// The notes subsystem; its files arrive beside this one.
+namespace notes {}

@@ -1,0 +1,2 @@
+// The printing subsystem; its files arrive beside this one.
+namespace printing {}

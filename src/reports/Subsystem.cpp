@@ -1,0 +1,2 @@
+// The reports subsystem; its files arrive beside this one.
+namespace reports {}

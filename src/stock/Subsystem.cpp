@@ -1,0 +1,2 @@
+// The stock subsystem; its files arrive beside this one.
+namespace stock {}

@@ -1,0 +1,2 @@
+// The users subsystem; its files arrive beside this one.
+namespace users {}

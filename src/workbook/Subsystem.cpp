@@ -1,0 +1,2 @@
+// The workbook subsystem; its files arrive beside this one.
+namespace workbook {}
