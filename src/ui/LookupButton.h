@@ -1,5 +1,7 @@
 #pragma once
+#include <QDate>
 #include <QToolButton>
+#include <functional>
 
 class QLineEdit;
 
