@@ -1,2 +1,0 @@
-// The workbook subsystem; its files arrive beside this one.
-namespace workbook {}
