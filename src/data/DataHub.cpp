@@ -31,7 +31,10 @@ DataHub::DataHub(QObject* parent) : QObject(parent) {
 }
 
 DataHub::~DataHub() {
-    for (Dataset* d : findChildren<Dataset*>()) d->close();
+    for (Dataset* d : findChildren<Dataset*>()) {
+        d->close();
+        d->setDatabase(QSqlDatabase());  // the copies of the connection must go before it is removed
+    }
     const QString name = cnn.connectionName();
     cnn = QSqlDatabase();
     if (!name.isEmpty()) QSqlDatabase::removeDatabase(name);

@@ -1,2 +1,0 @@
-// The company subsystem; its files arrive beside this one.
-namespace company {}

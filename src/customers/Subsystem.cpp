@@ -1,2 +1,0 @@
-// The customers subsystem; its files arrive beside this one.
-namespace customers {}

@@ -1,2 +1,0 @@
-// The printing subsystem; its files arrive beside this one.
-namespace printing {}
