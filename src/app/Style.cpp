@@ -31,7 +31,8 @@ void applyApplicationStyle(QApplication& app) {
     app.setStyleSheet(QStringLiteral(
         "QPushButton { padding: 3px 10px; border: 1px solid #8a9bb0; border-radius: 3px;"
         "  background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #fbfcfd, stop:1 #dde4ec); }"
-        "QPushButton:hover { background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #ffffff, stop:1 #cfe0f3); }"
+        "QPushButton:hover { background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #ffffff, stop:1 "
+        "#cfe0f3); }"
         "QPushButton:pressed { background: #c3d3e6; }"
         "QPushButton:disabled { color: #8a8a8a; }"
         "QLineEdit, QComboBox, QSpinBox, QDoubleSpinBox { border: 1px solid #9aa8b8; border-radius: 2px;"

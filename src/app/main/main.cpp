@@ -1,5 +1,5 @@
+#include "app/Application.h"
 #include "app/Style.h"
-#include "app/TForm1.h"
 
 #include <QApplication>
 
@@ -7,7 +7,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Tarvel送货单打印管理软件 V1.9 专业版"));
     app::applyApplicationStyle(application);
-    app::TForm1 mainWindow;
-    mainWindow.showMaximized();
+    app::Application program;
+    if (!program.start()) return 0;
     return application.exec();
 }
