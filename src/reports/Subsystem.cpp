@@ -1,2 +1,0 @@
-// The reports subsystem; its files arrive beside this one.
-namespace reports {}
