@@ -125,4 +125,14 @@ bool RealDialogs::startProgram(const QString& program, const QStringList& args) 
     return QProcess::startDetached(program, args);
 }
 
+QString RealDialogs::defaultApplicationFor(const QString& mimeType) {
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+    if (!query.waitForFinished(5000) || query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) {
+        query.kill();
+        return {};
+    }
+    return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+}
+
 }  // namespace ui

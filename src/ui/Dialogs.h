@@ -42,6 +42,9 @@ public:
     virtual bool openUrl(const QUrl& url) = 0;
     // Starts a program detached; false when it could not start.
     virtual bool startProgram(const QString& program, const QStringList& args) = 0;
+    // The desktop's default application for a MIME type (e.g. its .desktop file name); empty when
+    // the desktop has none. openUrl cannot tell: it succeeds as soon as the opener starts.
+    virtual QString defaultApplicationFor(const QString& mimeType) = 0;
 
     // --- the program's usual boxes (caption "信息") -----------------------------------------------
     void warn(const QString& text, const QString& caption = QStringLiteral("信息"));    // exclamation, OK
@@ -68,6 +71,7 @@ public:
     QAction* popup(QMenu* menu, const QPoint& pos) override;
     bool openUrl(const QUrl& url) override;
     bool startProgram(const QString& program, const QStringList& args) override;
+    QString defaultApplicationFor(const QString& mimeType) override;  // xdg-mime query default
 };
 
 }  // namespace ui

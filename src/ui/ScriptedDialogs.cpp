@@ -36,6 +36,10 @@ ScriptedDialogs& ScriptedDialogs::answerStart(bool ok) {
     script_.push_back({QStringLiteral("startProgram"), ok});
     return *this;
 }
+ScriptedDialogs& ScriptedDialogs::answerDefaultApplication(const QString& application) {
+    script_.push_back({QStringLiteral("defaultApplication"), application});
+    return *this;
+}
 ScriptedDialogs& ScriptedDialogs::answerFont(std::optional<QFont> f) {
     script_.push_back({QStringLiteral("font"), f ? QVariant(*f) : QVariant(), !f.has_value()});
     return *this;
@@ -165,6 +169,13 @@ bool ScriptedDialogs::startProgram(const QString& program, const QStringList& ar
     const auto a = take(QStringLiteral("startProgram"), rec);
     asked.push_back(rec);
     return a ? a->value.toBool() : true;
+}
+
+QString ScriptedDialogs::defaultApplicationFor(const QString& mimeType) {
+    Asked rec{QStringLiteral("defaultApplication"), mimeType};
+    const auto a = take(QStringLiteral("defaultApplication"), rec);
+    asked.push_back(rec);
+    return a ? a->value.toString() : QString();
 }
 
 }  // namespace ui

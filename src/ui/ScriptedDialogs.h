@@ -13,7 +13,8 @@ class ScriptedDialogs : public Dialogs {
 public:
     struct Asked {
         QString kind;  // "message", "input", "openFile", "saveFile", "print", "pageSetup", "font",
-                       // "color", "popup", "openUrl", "startProgram"
+                       // "color", "popup", "openUrl", "startProgram",
+                       // "defaultApplication" (text: the MIME type)
         QString text;     // message text, input prompt, file caption, url, program
         QString caption;  // caption, or for popup the item texts joined with "|"
         Icon icon = Icon::None;
@@ -34,6 +35,8 @@ public:
     ScriptedDialogs& answerPopup(const QString& itemText);      // next popup: the item with that text ("" none)
     ScriptedDialogs& answerOpenUrl(bool ok);                    // next openUrl
     ScriptedDialogs& answerStart(bool ok);                      // next startProgram
+    // next defaultApplicationFor ("" none); unscripted, the desktop has no application
+    ScriptedDialogs& answerDefaultApplication(const QString& application);
     ScriptedDialogs& answerFont(std::optional<QFont> f);
     ScriptedDialogs& answerColor(std::optional<QColor> c);
 
@@ -56,6 +59,7 @@ public:
     QAction* popup(QMenu* menu, const QPoint& pos) override;
     bool openUrl(const QUrl& url) override;
     bool startProgram(const QString& program, const QStringList& args) override;
+    QString defaultApplicationFor(const QString& mimeType) override;
 
 private:
     struct Answer {
