@@ -5,6 +5,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <algorithm>
+
 namespace data {
 
 namespace {
@@ -163,6 +165,49 @@ bool Dataset::isNumericField(const QString& field) const {
     }
     numeric_.insert(key, numeric);
     return numeric;
+}
+
+namespace {
+bool isNumber(const QVariant& v) {
+    const auto t = v.typeId();
+    return t == QMetaType::Double || t == QMetaType::LongLong || t == QMetaType::Int ||
+           t == QMetaType::ULongLong || t == QMetaType::UInt || t == QMetaType::Float;
+}
+
+// <0, 0, >0 like strcmp; Null before everything.
+int compareValues(const QVariant& a, const QVariant& b) {
+    if (a.isNull() || b.isNull()) return a.isNull() && b.isNull() ? 0 : (a.isNull() ? -1 : 1);
+    if (isNumber(a) && isNumber(b)) {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    return QString::localeAwareCompare(a.toString(), b.toString());
+}
+}  // namespace
+
+void Dataset::sortRows(const QString& field, Qt::SortOrder order) {
+    if (fieldIndex(field) < 0 || rows_.size() < 2) return;
+    postIfModified();
+    QVector<QVariant> values(rows_.size());
+    for (int i = 0; i < values.size(); ++i) values[i] = value(i, field);
+    QVector<int> order_(rows_.size());
+    for (int i = 0; i < order_.size(); ++i) order_[i] = i;
+    std::stable_sort(order_.begin(), order_.end(), [&](int x, int y) {
+        const int r = compareValues(values[x], values[y]);
+        return order == Qt::AscendingOrder ? r < 0 : r > 0;
+    });
+    QVector<QVector<QVariant>> sorted;
+    sorted.reserve(rows_.size());
+    int current = -1;
+    for (int i = 0; i < order_.size(); ++i) {
+        sorted << rows_[order_[i]];
+        if (order_[i] == current_) current = i;
+    }
+    beginResetModel();
+    rows_ = std::move(sorted);
+    current_ = current;
+    endResetModel();
+    emit currentRowChanged(current_);
 }
 
 bool Dataset::setCurrentRow(int row) {

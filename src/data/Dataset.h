@@ -64,6 +64,10 @@ public:
     QString text(const QString& name) const { return textOf(field(name)); }
     // Column declared numeric (REAL/INTEGER) in the update table, or holding numbers.
     bool isNumericField(const QString& field) const;
+    // Reorders the rows in memory by one field (a pending change is posted first); the current row
+    // stays on the same record. Null sorts first ascending; numbers compare as numbers, texts by the
+    // locale. Unknown fields leave the order alone.
+    void sortRows(const QString& field, Qt::SortOrder order);
 
     // Moves the current row; a pending edit is posted first (posting on leaving a row). Returns false
     // when the move was vetoed or the post failed (the error is rethrown).

@@ -16,19 +16,20 @@ namespace ui {
 
 // One column of a grid: a row of the column table a window declares.
 struct GridColumn {
-    QString field;            // dataset field
-    QString title;            // empty: the field name
-    int width = 80;           // pixels
+    QString field;   // dataset field
+    QString title;   // empty: the field name
+    int width = 80;  // pixels
     bool visible = true;
     bool readOnly = false;
-    bool sortable = true;     // the title is a button that sorts
-    bool ellipsis = false;    // an ellipsis button in the cell (always shown); emits ellipsisClicked
-    bool highlighted = false; // the column stands out (a light yellow background)
-    QColor titleColor;        // invalid: default
-    QString footerText;       // static footer text (e.g. "合计：")
-    bool footerSum = false;   // footer shows the live sum of the column, four decimal places
+    bool sortable = true;      // the title is a button that sorts
+    bool ellipsis = false;     // an ellipsis button in the cell (always shown); emits ellipsisClicked
+    bool highlighted = false;  // the column stands out (a light yellow background)
+    QColor highlightColor;     // background of a highlighted column; invalid: light yellow
+    QColor titleColor;         // invalid: default
+    QString footerText;        // static footer text (e.g. "合计：")
+    bool footerSum = false;    // footer shows the live sum of the column, four decimal places
     QColor footerColor = Qt::red;
-    int decimals = -1;        // -1: numbers shown as they are (no trailing zeros); n: fixed n places
+    int decimals = -1;  // -1: numbers shown as they are (no trailing zeros); n: fixed n places
 };
 
 // The one grid that serves every list: a dataset shown through Qt's model/view, with banded rows,
@@ -37,11 +38,13 @@ struct GridColumn {
 // Database errors raised while the user edits or moves are shown through the dialog layer.
 class DataGrid : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum class EnterAction { NextColumn, NextRow, None };
-    static inline const QColor kBandColor = QColor(192, 220, 192);  // money green
+    static inline const QColor kBandColor = QColor(192, 220, 192);       // money green
+    static inline const QColor kHighlightColor = QColor(255, 255, 204);  // light yellow
 
     explicit DataGrid(QWidget* parent = nullptr);
+    ~DataGrid() override;
 
     void setDataset(data::Dataset* dataset);
     data::Dataset* dataset() const { return dataset_; }
@@ -55,7 +58,7 @@ public:
 
     void setReadOnly(bool readOnly);
     bool isReadOnly() const { return readOnly_; }
-    void setBanded(bool banded);  // default on
+    void setBanded(bool banded);          // default on
     void setFooterVisible(bool visible);  // default off
     // Overrides the live sums: the footer text for a field (e.g. sums taken by the database over all
     // matching rows). Return a null QString to fall back to the grid's own sum.
@@ -64,7 +67,7 @@ public:
     void refreshFooter();
 
     void setRowBackground(std::function<QColor(int row)> background);  // invalid colour: default
-    void setEnterAction(EnterAction action);  // default NextColumn
+    void setEnterAction(EnterAction action);                           // default NextColumn
 
     // Title clicks: with a handler the window sorts (e.g. re-queries); without one the grid sorts the
     // dataset's rows in memory. A second click on the same title reverses the order.
@@ -84,15 +87,21 @@ public:
     // forwards or backwards; moves there and returns true when found.
     bool find(const QString& text, const QString& field, bool forward, bool wholeCell = false);
 
-signals:
+  signals:
     void ellipsisClicked(int row, const QString& field);
     void cellEdited(int row, const QString& field);  // after the user changed a cell
     void activated(int row);                         // double click or Enter on a read-only grid
     void titleClicked(const QString& field);
 
-private:
-    // Filled in by the implementation.
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
     class Impl;
+    friend class GridModel;
+    friend class GridDelegate;
+    friend class GridFooter;
+    friend class FindDialog;
     data::Dataset* dataset_ = nullptr;
     QList<GridColumn> columns_;
     QTableView* view_ = nullptr;
