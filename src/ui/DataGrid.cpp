@@ -114,7 +114,13 @@ class DataGrid::Impl : public QObject {
     QString sortField;
     Qt::SortOrder sortOrder = Qt::AscendingOrder;
     QMenu* contextMenu = nullptr;
-    bool syncing = false;    // the view is being moved to the dataset's row
+    std::function<QVariantMap()> appendValues;
+    std::function<void()> deleteHandler;
+    bool titlesBold = false;
+    bool syncing = false;  // the view is being moved to the dataset's row
+    // The dataset is adding or taking rows: the view's current row moves by itself then, and the
+    // dataset tells its new row afterwards.
+    bool rowsChanging = false;
     bool inSetData = false;  // guards against a second commit while a message box is up
     bool refused = false;    // the last commit was refused
 
@@ -201,7 +207,7 @@ class DataGrid::Impl : public QObject {
 
     // The user moved the view: the dataset follows, posting a pending change on the way.
     void viewMoved(const QModelIndex& current) {
-        if (syncing || !ds() || !current.isValid()) return;
+        if (syncing || rowsChanging || !ds() || !current.isValid()) return;
         if (current.row() == ds()->currentRow()) return;
         bool ok = false;
         {
@@ -320,6 +326,31 @@ class DataGrid::Impl : public QObject {
         }
     }
 
+    // Down on the last row: a new row, unless the new row is still the one being typed.
+    bool appendOnDown() {
+        if (!appendValues || gridReadOnly() || !ds()->isOpen()) return false;
+        if (ds()->count() > 0 && ds()->currentRow() < ds()->count() - 1) return false;
+        if (ds()->state() == data::Dataset::State::Insert) return true;
+        const int col = currentColumn();
+        try {
+            ds()->append(appendValues());
+        } catch (const data::DbError& e) {
+            dialogs().error(e.text());
+        }
+        if (col >= 0) moveTo(ds()->currentRow(), col);
+        return true;
+    }
+
+    bool cancelRow() {
+        if (!ds() || !ds()->isModified()) return false;
+        try {
+            ds()->cancel();
+        } catch (const data::DbError& e) {
+            dialogs().error(e.text());
+        }
+        return true;
+    }
+
     void titleClicked(int section) {
         if (section < 0 || section >= cols().size()) return;
         const GridColumn col = cols()[section];
@@ -402,20 +433,33 @@ void GridModel::setDataset(data::Dataset* d) {
     dataset_ = d;
     impl_->rebuildAutoColumns();
     if (d) {
-        connections_ << connect(d, &QAbstractItemModel::modelAboutToBeReset, this,
-                                [this] { beginResetModel(); });
+        connections_ << connect(d, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+            impl_->rowsChanging = true;
+            beginResetModel();
+        });
         connections_ << connect(d, &QAbstractItemModel::modelReset, this, [this] {
             impl_->rebuildAutoColumns();
+            impl_->rowsChanging = false;
             endResetModel();
         });
-        connections_ << connect(
-            d, &QAbstractItemModel::rowsAboutToBeInserted, this,
-            [this](const QModelIndex&, int first, int last) { beginInsertRows({}, first, last); });
-        connections_ << connect(d, &QAbstractItemModel::rowsInserted, this, [this] { endInsertRows(); });
-        connections_ << connect(
-            d, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this](const QModelIndex&, int first, int last) { beginRemoveRows({}, first, last); });
-        connections_ << connect(d, &QAbstractItemModel::rowsRemoved, this, [this] { endRemoveRows(); });
+        connections_ << connect(d, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                                [this](const QModelIndex&, int first, int last) {
+                                    impl_->rowsChanging = true;
+                                    beginInsertRows({}, first, last);
+                                });
+        connections_ << connect(d, &QAbstractItemModel::rowsInserted, this, [this] {
+            endInsertRows();
+            impl_->rowsChanging = false;
+        });
+        connections_ << connect(d, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                                [this](const QModelIndex&, int first, int last) {
+                                    impl_->rowsChanging = true;
+                                    beginRemoveRows({}, first, last);
+                                });
+        connections_ << connect(d, &QAbstractItemModel::rowsRemoved, this, [this] {
+            endRemoveRows();
+            impl_->rowsChanging = false;
+        });
         connections_ << connect(
             d, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& tl, const QModelIndex& br) {
                 if (columnCount() > 0)
@@ -490,6 +534,13 @@ QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const {
             return col.titleColor.isValid() ? QVariant(col.titleColor) : QVariant();
         case Qt::TextAlignmentRole:
             return int(Qt::AlignCenter);
+        case Qt::FontRole:
+            if (impl_->titlesBold) {
+                QFont f = QApplication::font();
+                f.setBold(true);
+                return f;
+            }
+            return {};
         default:
             return {};
     }
@@ -757,6 +808,19 @@ bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
             impl_->enter();
             return true;
         }
+        if (ke->key() == Qt::Key_Down && ke->modifiers() == Qt::NoModifier && impl_->appendOnDown())
+            return true;
+        if (ke->key() == Qt::Key_Escape && impl_->cancelRow()) return true;
+        if (ke->key() == Qt::Key_Delete && (ke->modifiers() & Qt::ControlModifier)) {
+            if (impl_->deleteHandler && dataset_ && dataset_->currentRow() >= 0 && !impl_->gridReadOnly()) {
+                try {
+                    impl_->deleteHandler();
+                } catch (const data::DbError& e) {
+                    dialogs().error(e.text());
+                }
+            }
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -860,6 +924,19 @@ QString DataGrid::sortField() const {
 
 void DataGrid::setContextMenu(QMenu* menu) {
     impl_->contextMenu = menu;
+}
+
+void DataGrid::setAppendOnDown(std::function<QVariantMap()> values) {
+    impl_->appendValues = std::move(values);
+}
+
+void DataGrid::setDeleteHandler(std::function<void()> handler) {
+    impl_->deleteHandler = std::move(handler);
+}
+
+void DataGrid::setTitlesBold(bool bold) {
+    impl_->titlesBold = bold;
+    impl_->model->titlesChanged();
 }
 
 QString DataGrid::currentField() const {

@@ -2,6 +2,7 @@
 #include <QColor>
 #include <QList>
 #include <QString>
+#include <QVariantMap>
 #include <QWidget>
 #include <functional>
 
@@ -78,6 +79,12 @@ class DataGrid : public QWidget {
 
     // Shown at the mouse position through the dialog layer on a right click.
     void setContextMenu(QMenu* menu);
+    // Down on the last row (or in an empty list) adds a row with these values, e.g. the customer the
+    // row belongs to. Unset: the list does not grow from the keyboard.
+    void setAppendOnDown(std::function<QVariantMap()> values);
+    // Ctrl+Delete on a row calls this; the window asks and deletes as its menu does. Unset: nothing.
+    void setDeleteHandler(std::function<void()> handler);
+    void setTitlesBold(bool bold);  // default off
 
     QTableView* view() const { return view_; }
     QString currentField() const;  // field of the current column

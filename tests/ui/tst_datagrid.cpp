@@ -251,6 +251,12 @@ class TstDataGrid : public QObject {
         f.d.cancel();
         QCOMPARE(f.model()->rowCount(), 3);
         QCOMPARE(f.view()->currentIndex().row(), 2);
+        QCOMPARE(f.t.count("cust_sp"), 3);  // the dropped row was not written on the way
+        f.d.setCurrentRow(0);
+        f.d.remove();
+        QCOMPARE(f.view()->currentIndex().row(), 0);
+        QCOMPARE(f.d.text("商品编号"), QStringLiteral("A2"));
+        QCOMPARE(f.t.count("cust_sp"), 2);
     }
 
     void aRefusedPostKeepsTheGridOnTheRow() {
@@ -462,6 +468,41 @@ class TstDataGrid : public QObject {
         QCOMPARE(activated.size(), 2);
         QCOMPARE(activated.at(0).at(0).toInt(), 1);
         QCOMPARE(activated.at(1).at(0).toInt(), 2);
+    }
+
+    void keyboardAddsCancelsAndDeletesRows() {
+        Fixture f;
+        QVERIFY(f.show());
+        f.view()->setFocus();
+        auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(f.view(), k, m); };
+        key(Qt::Key_Down);
+        QCOMPARE(f.d.currentRow(), 1);
+        f.d.setCurrentRow(2);
+        key(Qt::Key_Down);  // without values to append the list stays
+        QCOMPARE(f.d.count(), 3);
+        f.grid.setAppendOnDown([] { return QVariantMap{{"客户名称", "甲"}}; });
+        f.grid.setCurrentField("名称");
+        key(Qt::Key_Down);
+        QCOMPARE(f.d.count(), 4);
+        QCOMPARE(f.d.state(), data::Dataset::State::Insert);
+        QCOMPARE(f.d.text("客户名称"), QStringLiteral("甲"));
+        QCOMPARE(f.view()->currentIndex().row(), 3);
+        QCOMPARE(f.grid.currentField(), QStringLiteral("名称"));
+        key(Qt::Key_Down);  // still typing the new row: no second one
+        QCOMPARE(f.d.count(), 4);
+        key(Qt::Key_Escape);
+        QCOMPARE(f.d.count(), 3);
+        QCOMPARE(f.t.count("cust_sp"), 3);
+        f.grid.setReadOnly(true);
+        key(Qt::Key_Down);
+        QCOMPARE(f.d.count(), 3);
+        f.grid.setReadOnly(false);
+
+        int asked = 0;
+        f.grid.setDeleteHandler([&] { ++asked; });
+        key(Qt::Key_Delete);  // a plain Delete is no deletion
+        key(Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(asked, 1);
     }
 
     void contextMenuGoesThroughTheDialogLayer() {
