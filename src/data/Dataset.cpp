@@ -2,6 +2,8 @@
 
 #include "data/DbError.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -56,6 +58,14 @@ void Dataset::setMaster(Dataset* master, const QString& masterField, const QStri
 }
 
 void Dataset::load() {
+    if (keyed_) {
+        QVector<QVariant> keys;
+        scanColumns(db_, statement_, {keyField_}, [&](const QVariant* v) {
+            keys.append(v[0]);
+            return true;
+        });
+        return adoptKeys(keys);
+    }
     QSqlQuery q = exec(db_, statement_);
     QStringList names;
     const QSqlRecord rec = q.record();
@@ -72,6 +82,79 @@ void Dataset::load() {
     dirty_.clear();
     original_.clear();
     endResetModel();
+}
+
+void Dataset::adoptKeys(const QVector<QVariant>& keys) {
+    QSqlQuery q = exec(db_, Statement{QStringLiteral("select * from %1 where 0").arg(quoted(table_))});
+    QStringList names;
+    const QSqlRecord rec = q.record();
+    for (int i = 0; i < rec.count(); ++i) names << rec.fieldName(i);
+    QVector<QVector<QVariant>> rows(keys.size());
+    for (int i = 0; i < keys.size(); ++i) rows[i] = QVector<QVariant>{keys[i]};
+    beginResetModel();
+    fields_ = names;
+    rows_ = std::move(rows);
+    dirty_.clear();
+    original_.clear();
+    endResetModel();
+}
+
+QVariant Dataset::keyAt(int row) const {
+    if (row < 0 || row >= rows_.size()) return {};
+    if (keyed_ && rows_[row].size() != fields_.size()) return rows_[row].value(0);
+    const int k = fieldIndex(keyField_);
+    return k < 0 ? QVariant() : rows_[row][k];
+}
+
+void Dataset::fetchRows(int row) const {
+    if (!keyed_ || row < 0 || row >= rows_.size() || rows_[row].size() == fields_.size()) return;
+    constexpr int kPage = 200;
+    const int first = qMax(0, row - kPage / 4);
+    const int last = qMin(int(rows_.size()), first + kPage);
+    QJsonArray keys;
+    QHash<QString, int> rowOfKey;
+    for (int r = first; r < last; ++r) {
+        if (rows_[r].size() == fields_.size()) continue;
+        keys.append(QJsonValue::fromVariant(rows_[r].value(0)));
+        rowOfKey.insert(rows_[r].value(0).toString(), r);
+    }
+    try {
+        QSqlQuery q = exec(db_, Statement{QStringLiteral("select * from %1 where %2 in (select value from json_each(:keys))")
+                                              .arg(quoted(table_), quoted(keyField_))}
+                                    .bind(QStringLiteral("keys"), QString::fromUtf8(QJsonDocument(keys).toJson(
+                                                                      QJsonDocument::Compact))));
+        const int k = fieldIndex(keyField_);
+        while (q.next()) {
+            const int r = rowOfKey.take(q.value(k).toString());
+            if (r < first) continue;
+            QVector<QVariant> values(fields_.size());
+            for (int i = 0; i < fields_.size(); ++i) values[i] = q.value(i);
+            rows_[r] = std::move(values);
+        }
+        // Rows another copy of the program deleted meanwhile: empty but for the key.
+        for (int r : std::as_const(rowOfKey)) {
+            QVector<QVariant> values(fields_.size());
+            values[k] = rows_[r].value(0);
+            rows_[r] = std::move(values);
+        }
+    } catch (const DbError&) {
+        // Left unread: the row shows empty and is tried again when next needed.
+    }
+}
+
+void Dataset::fetchAllRows() const {
+    if (!keyed_) return;
+    for (int r = 0; r < rows_.size(); ++r) fetchRows(r);
+}
+
+void Dataset::openWithKeys(const QStringList& lines, const QVariantMap& params, const QVector<QVariant>& keys) {
+    setStatement(lines);
+    for (auto it = params.cbegin(); it != params.cend(); ++it) setParam(it.key(), it.value());
+    adoptKeys(keys);
+    current_ = rows_.isEmpty() ? -1 : 0;
+    setState(State::Browse);
+    emit opened();
+    emit currentRowChanged(current_);
 }
 
 void Dataset::open() {
@@ -106,7 +189,7 @@ void Dataset::refresh() {
     if (!key.isNull()) {
         const int k = fieldIndex(keyField_);
         for (int r = 0; r < rows_.size(); ++r)
-            if (rows_[r][k] == key) {
+            if ((keyed_ ? keyAt(r) : rows_[r][k]) == key) {
                 current_ = r;
                 break;
             }
@@ -133,7 +216,8 @@ int Dataset::fieldIndex(const QString& field) const {
 QVariant Dataset::value(int row, const QString& field) const {
     const int c = fieldIndex(field);
     if (row < 0 || row >= rows_.size() || c < 0) return {};
-    return rows_[row][c];
+    fetchRows(row);
+    return rows_[row].value(c);
 }
 
 bool Dataset::isNumericField(const QString& field) const {
@@ -157,7 +241,7 @@ bool Dataset::isNumericField(const QString& field) const {
     if (!known) {
         const int c = fieldIndex(field);
         for (const auto& r : rows_) {
-            if (c < 0 || r[c].isNull()) continue;
+            if (c < 0 || r.size() <= c || r[c].isNull()) continue;
             const auto t = r[c].typeId();
             numeric = t == QMetaType::Double || t == QMetaType::LongLong || t == QMetaType::Int;
             break;
@@ -186,14 +270,14 @@ int compareValues(const QVariant& a, const QVariant& b) {
 }  // namespace
 
 void Dataset::sortRows(const QString& field, Qt::SortOrder order) {
-    if (fieldIndex(field) < 0 || rows_.size() < 2) return;
+    const int c = fieldIndex(field);
+    if (c < 0 || rows_.size() < 2) return;
     postIfModified();
-    QVector<QVariant> values(rows_.size());
-    for (int i = 0; i < values.size(); ++i) values[i] = value(i, field);
+    fetchAllRows();
     QVector<int> order_(rows_.size());
     for (int i = 0; i < order_.size(); ++i) order_[i] = i;
     std::stable_sort(order_.begin(), order_.end(), [&](int x, int y) {
-        const int r = compareValues(values[x], values[y]);
+        const int r = compareValues(rows_[x][c], rows_[y][c]);
         return order == Qt::AscendingOrder ? r < 0 : r > 0;
     });
     QVector<QVector<QVariant>> sorted;
@@ -228,8 +312,10 @@ bool Dataset::setCurrentRow(int row) {
 bool Dataset::locate(const QString& name, const QVariant& v) {
     const int c = fieldIndex(name);
     if (c < 0) return false;
+    const bool byKey = keyed_ && name.compare(keyField_, Qt::CaseInsensitive) == 0;
+    if (!byKey) fetchAllRows();
     for (int r = 0; r < rows_.size(); ++r) {
-        const QVariant& cell = rows_[r][c];
+        const QVariant cell = byKey ? keyAt(r) : rows_[r].value(c);
         const bool equal = (cell.isNull() && v.isNull()) ||
                            (!cell.isNull() && !v.isNull() &&
                             (cell == v || cell.toString().compare(v.toString(), Qt::CaseInsensitive) == 0));
@@ -248,6 +334,7 @@ void Dataset::edit() {
     if (state_ == State::Closed) throw DbError(QStringLiteral("数据集 %1 没有打开").arg(name_));
     if (state_ != State::Browse) return;
     if (current_ < 0) throw DbError(QStringLiteral("没有可以修改的记录"));
+    fetchRows(current_);
     original_ = rows_[current_];
     dirty_.clear();
     setState(State::Edit);
@@ -273,6 +360,7 @@ void Dataset::setField(const QString& name, const QVariant& v) {
     if (c < 0) throw DbError(QStringLiteral("数据集 %1 没有字段 %2").arg(name_, name));
     if (state_ == State::Browse) edit();
     if (current_ < 0) throw DbError(QStringLiteral("没有可以修改的记录"));
+    fetchRows(current_);
     rows_[current_][c] = v;
     dirty_.insert(c);
     emit dataChanged(index(current_, c), index(current_, c));
@@ -362,7 +450,7 @@ void Dataset::remove() {
     const int k = fieldIndex(keyField_);
     if (k < 0) throw DbError(QStringLiteral("数据集 %1 没有选出键字段 %2").arg(name_, keyField_));
     exec(db_, Statement{QStringLiteral("delete from %1 where %2=:rowkey").arg(quoted(table_), quoted(keyField_))}
-                  .bind(QStringLiteral("rowkey"), rows_[current_][k]));
+                  .bind(QStringLiteral("rowkey"), keyAt(current_)));
     const int row = current_;
     beginRemoveRows({}, row, row);
     rows_.removeAt(row);
@@ -381,13 +469,17 @@ int Dataset::columnCount(const QModelIndex& parent) const { return parent.isVali
 
 QVariant Dataset::data(const QModelIndex& idx, int role) const {
     if (!idx.isValid() || idx.row() >= rows_.size() || idx.column() >= fields_.size()) return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole) return rows_[idx.row()][idx.column()];
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+        fetchRows(idx.row());
+        return rows_[idx.row()].value(idx.column());
+    }
     return {};
 }
 
 bool Dataset::setData(const QModelIndex& idx, const QVariant& v, int role) {
     if (role != Qt::EditRole || !idx.isValid() || isReadOnly()) return false;
     if (idx.row() != current_ && !setCurrentRow(idx.row())) return false;
+    fetchRows(idx.row());
     QVariant stored = v;
     if (isNumericField(fields_[idx.column()]) && v.typeId() == QMetaType::QString) {
         const QString t = v.toString().trimmed();

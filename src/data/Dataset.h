@@ -51,6 +51,17 @@ public:
     // Same as close() + open() with the current statement (moves to the first row).
     void requery();
 
+    // --- large lists -------------------------------------------------------------------------------
+    // Keyed loading, for lists of many thousand rows: reading the statement keeps only each row's key,
+    // and a row's fields are read from the update table by key when the row is first needed, a page at
+    // a time. The statement must select every column of the update table (select * from table ...).
+    void setKeyedLoading(bool keyed) { keyed_ = keyed; }
+    bool keyedLoading() const { return keyed_; }
+    // Opens with rows found elsewhere (e.g. a search run off the interface thread): statement and
+    // parameters are set as given, so that refresh() reads them again, and the rows are the rows with
+    // these keys, in this order. Needs keyed loading.
+    void openWithKeys(const QStringList& lines, const QVariantMap& params, const QVector<QVariant>& keys);
+
     // --- rows and fields ----------------------------------------------------------------------------
     const QString& name() const { return name_; }
     const QStringList& fieldNames() const { return fields_; }
@@ -113,6 +124,10 @@ signals:
 
 private:
     void load();
+    void adoptKeys(const QVector<QVariant>& keys);  // keyed loading: rows that hold only their key
+    void fetchRows(int row) const;                   // keyed loading: reads the page around row
+    void fetchAllRows() const;
+    QVariant keyAt(int row) const;
     void setState(State s);
     void postIfModified();
     QVariantMap columnsOfRow(int row) const;
@@ -123,14 +138,15 @@ private:
     QString table_;
     QString keyField_;
     QStringList fields_;
-    QVector<QVector<QVariant>> rows_;
+    mutable QVector<QVector<QVariant>> rows_;  // keyed loading: a row not read yet holds only its key
     QVector<QVariant> original_;  // the row as it was before editing (Edit state)
     QSet<int> dirty_;             // columns changed in the pending row
     int current_ = -1;
     State state_ = State::Closed;
     bool readOnly_ = false;
     mutable QHash<QString, bool> numeric_;
-    std::function<void()> masterParam_;  // takes the master's value into the parameter
+    std::function<void()> masterParam_;
+    bool keyed_ = false;  // takes the master's value into the parameter
 };
 
 }  // namespace data

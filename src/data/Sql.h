@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
+#include <functional>
 #include <initializer_list>
 
 namespace data {
@@ -27,6 +28,11 @@ QSqlQuery exec(const QSqlDatabase& db, const Statement& st);
 QVariant scalar(const QSqlDatabase& db, const Statement& st);
 // Every row as field name -> value.
 QList<QVariantMap> rows(const QSqlDatabase& db, const Statement& st);
+// Reads only `columns` (by name, case-insensitive) of every row of st straight from SQLite, without
+// making values of the other columns: for statements that give very many rows. onRow gets the values in
+// the order of `columns`; it returns false to stop early. Throws DbError like exec.
+void scanColumns(const QSqlDatabase& db, const Statement& st, const QStringList& columns,
+                 const std::function<bool(const QVariant* values)>& onRow);
 // Runs a raw text with no parameters (pragmas, BEGIN/COMMIT, schema scripts statement by statement).
 void execRaw(const QSqlDatabase& db, const QString& sql);
 
