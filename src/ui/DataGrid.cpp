@@ -162,7 +162,7 @@ class DataGrid::Impl : public QObject {
             gridReadOnly() ? QAbstractItemView::NoEditTriggers
                            : QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                                  QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-        if (footer) footer->update();
+        footerChanged();
     }
 
     QColor background(int row, int col) const {
@@ -381,9 +381,7 @@ class DataGrid::Impl : public QObject {
         datasetConnections.clear();
         data::Dataset* d = ds();
         if (!d) return;
-        auto footerUpdate = [this] {
-            if (footer) footer->update();
-        };
+        auto footerUpdate = [this] { footerChanged(); };
         datasetConnections << connect(d, &data::Dataset::currentRowChanged, this, [this] {
             if (!syncing) syncViewToDataset();
         });
@@ -398,8 +396,22 @@ class DataGrid::Impl : public QObject {
         });
     }
 
+    // Sums are taken once per change of the data, not at every paint (a long list reads every row).
+    mutable QHash<int, QString> footerCache;
+    void footerChanged() {
+        footerCache.clear();
+        if (footer) footer->update();
+    }
+
     QString footerAt(int col) const {
         if (col < 0 || col >= cols().size()) return {};
+        if (auto it = footerCache.constFind(col); it != footerCache.constEnd()) return *it;
+        const QString text = computeFooter(col);
+        footerCache.insert(col, text);
+        return text;
+    }
+
+    QString computeFooter(int col) const {
         const GridColumn& c = cols()[col];
         if (footerProvider) {
             const QString s = footerProvider(c.field);
@@ -890,7 +902,7 @@ QString DataGrid::footerText(const QString& field) const {
 }
 
 void DataGrid::refreshFooter() {
-    impl_->footer->update();
+    impl_->footerChanged();
 }
 
 void DataGrid::setRowBackground(std::function<QColor(int)> background) {

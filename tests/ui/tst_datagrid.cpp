@@ -311,10 +311,13 @@ class TstDataGrid : public QObject {
 
     void footerProviderOverridesTheSum() {
         Fixture f;
-        f.grid.setFooterProvider([](const QString& field) {
-            return field == QStringLiteral("数量") ? QStringLiteral("99.0000") : QString();
-        });
+        QString total = QStringLiteral("99.0000");  // e.g. what the database sums over every match
+        f.grid.setFooterProvider(
+            [&](const QString& field) { return field == QStringLiteral("数量") ? total : QString(); });
         QCOMPARE(f.grid.footerText("数量"), QStringLiteral("99.0000"));
+        total = QStringLiteral("1.0000");
+        f.grid.refreshFooter();
+        QCOMPARE(f.grid.footerText("数量"), QStringLiteral("1.0000"));
         QCOMPARE(f.grid.footerText("金额"), QStringLiteral("0.0000"));  // null: the grid's own sum
         QCOMPARE(f.grid.footerText("单位"), QStringLiteral("合计："));
     }
