@@ -41,6 +41,7 @@ class DataGrid : public QWidget {
     Q_OBJECT
   public:
     enum class EnterAction { NextColumn, NextRow, None };
+    // Banding colours the even rows as the user counts them (the second, fourth ...).
     static inline const QColor kBandColor = QColor(192, 220, 192);       // money green
     static inline const QColor kHighlightColor = QColor(255, 255, 204);  // light yellow
 
