@@ -48,7 +48,9 @@ QString drawInside(const QSqlDatabase& db) {
                     QStringLiteral("今天最大的进货编号“%"
                                    "1”的末四位不是数字，不能生成新的进货编号！请先改正这张进货单的编号。")
                         .arg(highest.toString()));
-            counter = tail.toLongLong() + 1;
+            // Never behind the counter: numbers drawn but not saved yet stay taken, so two draws in
+            // a row (or two copies) never give the same number.
+            counter = qMax(counter, tail.toLongLong() + 1);
         }
     }
     // A number typed by hand (or an older receipt re-dated today) may already carry the next
@@ -265,18 +267,31 @@ void ReceiptBook::saveHeader() {
         throw Refusal(
             QStringLiteral("进货编号 %1 已经有另一张进货单在用，不能重复！请换一个编号。").arg(receipt));
     const QString old = storedNumberOf(id);
-    data::inWriteTransaction(db_, [&] {
-        // The lines belong to the receipt by its number: a renumbered receipt takes them along.
-        if (!old.isEmpty() && old != receipt)
-            data::exec(db_,
-                       data::Statement{QStringLiteral("update purd set 单据编号=:bh where 单据编号=:old")}
-                           .bind(QStringLiteral("bh"), receipt)
-                           .bind(QStringLiteral("old"), old));
-        jhmqry->post();
-    });
+    bool linePosted = false;
+    try {
+        data::inWriteTransaction(db_, [&] {
+            // The lines belong to the receipt by its number: a renumbered receipt takes them along,
+            // the pending line included.
+            if (!old.isEmpty() && old != receipt)
+                data::exec(db_,
+                           data::Statement{QStringLiteral("update purd set 单据编号=:bh where 单据编号=:old")}
+                               .bind(QStringLiteral("bh"), receipt)
+                               .bind(QStringLiteral("old"), old));
+            if (jhdqry->isModified() && !old.isEmpty()) {
+                if (jhdqry->text(QStringLiteral("单据编号")) != receipt)
+                    jhdqry->setField(QStringLiteral("单据编号"), receipt);
+                jhdqry->post();
+                linePosted = true;
+            }
+            jhmqry->post();
+        });
+    } catch (...) {
+        if (linePosted) jhdqry->refresh();  // the line's write was rolled back with the rest
+        throw;
+    }
     if (jhdqry->isOpen() && data::textOf(jhdqry->param(QStringLiteral("单据编号"))) != receipt) {
         jhdqry->setParam(QStringLiteral("单据编号"), receipt);
-        jhdqry->requery();
+        jhdqry->refresh();
     }
     emit receiptChanged();
 }
