@@ -365,7 +365,21 @@ static ReportObject objectFromNode(const XmlNode& n) {
     r.num("Width", &o.width);
     r.num("Height", &o.height);
     r.boolean("Visible", &o.visible);
-    r.integer("Frame.Typ", &o.frame.typ);
+    r.add("Frame.Typ", [&](const QString& t) {
+        if (auto v = parseInt(t)) return o.frame.typ = *v, true;
+        // Newer files spell the sides as a set: "ftLeft, ftRight, ftTop, ftBottom".
+        static const QHash<QString, int> sides{{"ftLeft", Frame::Left},
+                                               {"ftRight", Frame::Right},
+                                               {"ftTop", Frame::Top},
+                                               {"ftBottom", Frame::Bottom}};
+        int typ = 0;
+        for (const QString& part : t.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            auto it = sides.constFind(part.trimmed());
+            if (it == sides.constEnd()) return false;
+            typ |= *it;
+        }
+        return o.frame.typ = typ, true;
+    });
     r.num("Frame.Width", &o.frame.width);
     r.integer("Frame.Color", &o.frame.color);
     r.str("Frame.Style", &o.frame.style);

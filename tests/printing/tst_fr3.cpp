@@ -92,6 +92,7 @@ class TstFr3 : public QObject {
         QCOMPARE(title.objects[1].kind, ObjectKind::SysMemo);
         QCOMPARE(title.objects[1].text, QString("[Page#]"));
         QCOMPARE(title.objects[1].fillColor, 65280);
+        QCOMPARE(title.objects[1].frame.typ, Frame::Left | Frame::Bottom);
         QCOMPARE(title.objects[2].text, QString("旧的文字"));
 
         const ReportObject& pic = title.objects[3];

@@ -1,6 +1,8 @@
 // Layout of prepared pages: the delivered note with its fill-to-twelve lines and running sums, the named
 // objects, band order and page breaks, and the expressions of memo texts.
 #include "NoteFixture.h"
+#include "TestDatabase.h"
+#include "data/Dataset.h"
 #include "data/Environment.h"
 #include "printing/Expression.h"
 #include "printing/Fr3.h"
@@ -8,6 +10,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QStandardItemModel>
 #include <QtTest>
 
 using namespace printing;
@@ -223,6 +226,38 @@ class TstLayout : public QObject {
         QCOMPARE(r.missingObjects(deliveryNoteObjects()), QStringList{"dxje"});
         const QString msg = r.checkObjects(deliveryNoteObjects());
         QVERIFY2(msg.contains(path) && msg.contains("dxje"), qPrintable(msg));
+    }
+
+    void datasetsFromTheScreensModels() {
+        // The same dataset a window shows feeds the report, standing on its current row.
+        TestDatabase db;
+        data::Dataset ds("lines");
+        ds.setDatabase(db.db());
+        ds.setStatement({"select '甲' as 名称, 1.5 as 金额", "union all select '乙', 2.25"});
+        ds.open();
+        ds.setCurrentRow(1);
+        const ReportDataset rd = ReportDataset::fromDataset("sdbst", ds);
+        QCOMPARE(rd.name, QString("sdbst"));
+        QCOMPARE(rd.fields, (QStringList{"名称", "金额"}));
+        QCOMPARE(rd.rows.size(), 2);
+        QCOMPARE(rd.currentRow, 1);
+        QCOMPARE(*rd.value(0, "金额"), QVariant(1.5));
+        QVERIFY(!rd.value(0, "没有"));
+
+        QStandardItemModel model(1, 2);
+        model.setHorizontalHeaderLabels({"客户名称", "联系电话"});
+        model.setData(model.index(0, 0), "东方");
+        const ReportDataset md = ReportDataset::fromModel("xhbdbst", model);
+        QCOMPARE(*md.value(0, "客户名称"), QVariant("东方"));
+
+        Band data = band(BandKind::MasterData, "MasterData1", 10, 5,
+                         {memo("m", 0, 30, "[sdbst.\"名称\"] [xhbdbst.\"客户名称\"]")});
+        data.dataSetName = "sdbst";
+        Report r(smallPage({data}));
+        r.setDataset(rd);
+        r.setDataset(md);
+        const PreparedPage p = r.prepare().pages[0];
+        QCOMPARE(textOf(p, "m", 1), QString("乙 东方"));
     }
 
     // --- bands ---------------------------------------------------------------------------------------

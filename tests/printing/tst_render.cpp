@@ -125,6 +125,8 @@ class TstRender : public QObject {
         auto* label = w.findChild<QLabel*>("pageLabel");
         QVERIFY(label);
         QCOMPARE(label->text(), QString("第 1 页 / 共 2 页"));
+        if (const QByteArray out = qgetenv("TRFP_PRINTING_OUT"); !out.isEmpty())
+            w.grab().save(QString::fromLocal8Bit(out) + "/preview.png");
         auto trigger = [&](const char* name) {
             auto* a = w.findChild<QAction*>(name);
             QVERIFY2(a, name);
