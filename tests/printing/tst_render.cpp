@@ -73,6 +73,23 @@ class TstRender : public QObject {
         }
     }
 
+    void landscapeAndMixedPaperSizes() {
+        // A landscape A4 page (stored already swapped) followed by a page of another size.
+        PreparedReport rep;
+        PreparedPage a;
+        a.paperSize = QSizeF(297, 210);
+        a.landscape = true;
+        PreparedPage b;
+        b.paperSize = QSizeF(100, 80);
+        rep.pages = {a, b};
+        QTemporaryDir dir;
+        QVERIFY(renderPdf(rep, dir.filePath("mixed.pdf")));
+        const QList<QSizeF> sizes = pdfPageSizes(dir.filePath("mixed.pdf"));
+        QCOMPARE(sizes.size(), 2);
+        QVERIFY(near(sizes[0], QSizeF(297, 210)));
+        QVERIFY(near(sizes[1], QSizeF(100, 80)));
+    }
+
     void pdfToAnUnwritablePlaceFails() {
         QString error;
         QVERIFY(!renderPdf(note(1), "/nonexistent-folder/x.pdf", &error));
