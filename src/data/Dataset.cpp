@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -59,8 +60,13 @@ void Dataset::setMaster(Dataset* master, const QString& masterField, const QStri
 
 void Dataset::load() {
     if (keyed_) {
+        // Only the keys are read: "select * from" needs to give no more than the key column.
+        Statement st = statement_;
+        static const QRegularExpression everyColumn(QStringLiteral("^\\s*select\\s+\\*\\s+from\\b"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+        if (!st.lines.isEmpty()) st.lines[0].replace(everyColumn, QStringLiteral("select %1 from").arg(quoted(keyField_)));
         QVector<QVariant> keys;
-        scanColumns(db_, statement_, {keyField_}, [&](const QVariant* v) {
+        scanColumns(db_, st, {keyField_}, [&](const QVariant* v) {
             keys.append(v[0]);
             return true;
         });
@@ -423,12 +429,15 @@ void Dataset::post() {
 void Dataset::cancel() {
     if (state_ == State::Insert) {
         const int row = current_;
+        // Out of Insert before the row goes, so that a view moving its current row while the row is
+        // removed cannot post the row being dropped.
+        dirty_.clear();
+        state_ = State::Browse;
         beginRemoveRows({}, row, row);
         rows_.removeAt(row);
-        endRemoveRows();
         current_ = rows_.isEmpty() ? -1 : qMin(row, int(rows_.size()) - 1);
-        dirty_.clear();
-        setState(State::Browse);
+        endRemoveRows();
+        emit stateChanged(state_);
         emit currentRowChanged(current_);
         return;
     }
@@ -454,8 +463,8 @@ void Dataset::remove() {
     const int row = current_;
     beginRemoveRows({}, row, row);
     rows_.removeAt(row);
-    endRemoveRows();
     current_ = rows_.isEmpty() ? -1 : qMin(row, int(rows_.size()) - 1);
+    endRemoveRows();
     emit removed();
     emit currentRowChanged(current_);
 }

@@ -54,7 +54,8 @@ public:
     // --- large lists -------------------------------------------------------------------------------
     // Keyed loading, for lists of many thousand rows: reading the statement keeps only each row's key,
     // and a row's fields are read from the update table by key when the row is first needed, a page at
-    // a time. The statement must select every column of the update table (select * from table ...).
+    // a time. The statement must give the key column ("select * from" reads only that); the fields are
+    // the columns of the update table.
     void setKeyedLoading(bool keyed) { keyed_ = keyed; }
     bool keyedLoading() const { return keyed_; }
     // Opens with rows found elsewhere (e.g. a search run off the interface thread): statement and

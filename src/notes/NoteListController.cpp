@@ -50,10 +50,10 @@ QString textOf(const QLineEdit* e) {
 void showError(const data::DbError& e) {
     ui::dialogs().error(e.text());
 }
-// The list's statement with the values of the parameters it names.
-data::Statement currentStatement(const data::Dataset& notes) {
+// The lines with the values the list holds for the parameters they name.
+data::Statement withParamsOf(const QStringList& lines, const data::Dataset& notes) {
     data::Statement st;
-    st.lines = notes.statementLines();
+    st.lines = lines;
     static const QRegularExpression names(QStringLiteral(":(\\w+)"),
                                           QRegularExpression::UseUnicodePropertiesOption);
     for (auto it = names.globalMatch(st.text()); it.hasNext();) {
@@ -61,6 +61,11 @@ data::Statement currentStatement(const data::Dataset& notes) {
         st.bind(name, notes.param(name));
     }
     return st;
+}
+
+// The list's statement with its parameter values.
+data::Statement currentStatement(const data::Dataset& notes) {
+    return withParamsOf(notes.statementLines(), notes);
 }
 
 bool isInside(const QWidget* w, const QWidget* container) {
@@ -156,11 +161,19 @@ void NoteListController::reread() {
 void NoteListController::sortBy(const QString& field, Qt::SortOrder order) {
     data::Dataset* notes = hub_.shdTqry;
     if (!notes->isOpen()) return;
-    if (unsortedLines_.isEmpty()) unsortedLines_ = notes->statementLines();
+    if (unsortedLines_.isEmpty()) {
+        unsortedLines_ = notes->statementLines();
+        // The search texts know only the number's order: sort the notes themselves.
+        if (unsortedLines_.value(0).contains(QStringLiteral("shd_search"))) {
+            const data::Statement onNotes = quickNoteSearchStatement(filters(), true);
+            unsortedLines_ = onNotes.lines;
+            for (auto it = onNotes.params.cbegin(); it != onNotes.params.cend(); ++it)
+                notes->setParam(it.key(), it.value());
+        }
+    }
     sortField_ = field;
     sortOrder_ = order;
-    data::Statement st = currentStatement(*notes);
-    st.lines = orderedBy(unsortedLines_, field, order);
+    const data::Statement st = withParamsOf(orderedBy(unsortedLines_, field, order), *notes);
     run(st, Purpose::Sort);
 }
 

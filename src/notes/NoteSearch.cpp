@@ -68,25 +68,46 @@ data::Statement noteSearchStatement(const NoteFilters& filters) {
     return st;
 }
 
-data::Statement quickNoteSearchStatement(const NoteFilters& f) {
-    if (f.text.isEmpty()) {
-        data::Statement st = searchLines(f, false);
-        st.line(kOrderLine);
+data::Statement quickNoteSearchStatement(const NoteFilters& f, bool onNotes) {
+    const QString pattern = QStringLiteral("%") + f.text + QStringLiteral("%");
+    // Without wildcards (or the separator) a text is in the joined text exactly when one of the twelve
+    // columns holds it, so the one test replaces the twelve.
+    const bool exact = !f.text.contains(QLatin1Char('%')) && !f.text.contains(QLatin1Char('_')) &&
+                       !f.text.contains(QChar(31));
+    // The trigram index needs three characters; a phrase of them finds every text that holds them, in
+    // any letter case, so it never misses a note that the LIKE finds.
+    const bool indexed = exact && f.text.toUcs4().size() >= 3;
+    const QString fts = QStringLiteral("\"") +
+                        QString(f.text).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
+                        QStringLiteral("\"");
+    const bool filtered = (!f.from.isEmpty() && !f.to.isEmpty()) || !f.customer.isEmpty() ||
+                          !f.plate.isEmpty() || !f.status.isEmpty() || !f.signer.isEmpty() ||
+                          !f.issuer.isEmpty() || !f.salesperson.isEmpty();
+
+    if (!filtered && exact && !onNotes) {
+        // The search texts alone, read in the order of the number.
+        data::Statement st{QStringLiteral("select id, 总金额 from shd_search")};
+        if (!f.text.isEmpty()) {
+            st.line(QStringLiteral("where 文本 like :all")).bind(QStringLiteral("all"), pattern);
+            if (indexed)
+                st.line(QStringLiteral(" and id in (select rowid from shd_fts where shd_fts match :fts)"))
+                    .bind(QStringLiteral("fts"), fts);
+        }
+        st.line(QStringLiteral(" ORDER BY 送货单号 desc"));
         return st;
     }
-    data::Statement st = searchLines(f, true);
-    const bool wildcards = f.text.contains(QLatin1Char('%')) || f.text.contains(QLatin1Char('_'));
-    // The trigram index needs three characters; a phrase of them finds every text that holds them,
-    // in any letter case, so it never misses a note the statement's own LIKE would match.
-    if (!wildcards && f.text.toUcs4().size() >= 3) {
-        st.line(QStringLiteral(" and id in (select rowid from shd_fts where shd_fts match :fts)"));
-        st.bind(QStringLiteral("fts"),
-                QStringLiteral("\"") + QString(f.text).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
-                    QStringLiteral("\""));
-    } else {
-        // The joined text holds every column's text, so whatever one column matches, it matches too.
+
+    // With no text every note matches the twelve-column condition (送货单号 is never empty).
+    data::Statement st = searchLines(f, !f.text.isEmpty() && !exact);
+    st.lines[0] = QStringLiteral("select id, 总金额 from shd");
+    if (!f.text.isEmpty()) {
+        // For a text with wildcards the joined text only narrows down; the twelve columns decide.
         st.line(QStringLiteral(" and id in (select id from shd_search where 文本 like :all)"));
-        st.bind(QStringLiteral("all"), QStringLiteral("%") + f.text + QStringLiteral("%"));
+        st.bind(QStringLiteral("all"), pattern);
+        if (indexed) {
+            st.line(QStringLiteral(" and id in (select rowid from shd_fts where shd_fts match :fts)"));
+            st.bind(QStringLiteral("fts"), fts);
+        }
     }
     st.line(kOrderLine);
     return st;
@@ -110,14 +131,23 @@ QStringList orderedBy(const QStringList& lines, const QString& field, Qt::SortOr
 
 // ------------------------------------------------------------------------------------------------
 
+data::Statement leanStatement(const data::Statement& st) {
+    data::Statement lean = st;
+    static const QRegularExpression all(QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+shd\\b"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    if (!lean.lines.isEmpty()) lean.lines[0].replace(all, QStringLiteral("select id, 总金额 from shd"));
+    return lean;
+}
+
 NoteSearchResult NoteSearcher::runNow(const QSqlDatabase& db, const data::Statement& st) {
     NoteSearchResult result;
     result.statement = st;
-    data::scanColumns(db, st, {QStringLiteral("id"), QStringLiteral("总金额")}, [&](const QVariant* v) {
-        result.keys.append(v[0]);
-        result.total += data::Money::fromVariant(v[1]);
-        return true;
-    });
+    data::scanColumns(db, leanStatement(st), {QStringLiteral("id"), QStringLiteral("总金额")},
+                      [&](const QVariant* v) {
+                          result.keys.append(v[0]);
+                          result.total += data::Money::fromVariant(v[1]);
+                          return true;
+                      });
     return result;
 }
 

@@ -34,11 +34,14 @@ struct NoteFilters {
 // and "_" act as wildcards.
 data::Statement noteSearchStatement(const NoteFilters& filters);
 
-// The same rows in the same order, found faster: the stored search texts of the notes (a trigram index
-// for texts of three or more characters, one column instead of twelve for shorter ones) narrow the
-// notes down before the statement's own conditions are tested. With no text at all the twelve-column
-// condition is left out, as every note matches it (送货单号 is never empty).
-data::Statement quickNoteSearchStatement(const NoteFilters& filters);
+// The same notes in the same order, found faster, as their 'id' and 总金额: the stored search texts
+// of the notes (one column instead of twelve, read in the order of the number, and a trigram index for
+// texts of three or more characters) replace or narrow down the twelve-column condition. onNotes: the
+// statement reads shd itself, so that it can be ordered by any column of the notes.
+data::Statement quickNoteSearchStatement(const NoteFilters& filters, bool onNotes = false);
+
+// A statement of the notes' own columns ("select * from shd ...") reading only 'id' and 总金额.
+data::Statement leanStatement(const data::Statement& st);
 
 // The statement with its order replaced by `field` ascending or descending; rows that are equal in it
 // keep the statement's own order after it. Without an order line one is added.
