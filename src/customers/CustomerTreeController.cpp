@@ -51,6 +51,7 @@ void CustomerTreeController::applyAppearance() {
     font.setPixelSize(15);
     trv_->setFont(font);
     trv_->setIndentation(19);
+    icon_ = trv_->style()->standardIcon(QStyle::SP_DirIcon);
     trv_->setColumnCount(1);
     trv_->setHeaderHidden(true);
     trv_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -83,7 +84,7 @@ QTreeWidgetItem* CustomerTreeController::itemOf(qint64 psid) const {
 QTreeWidgetItem* CustomerTreeController::makeItem(qint64 psid, const QString& name) const {
     auto* item = new QTreeWidgetItem(QStringList{name});
     item->setData(0, kPsidRole, psid);
-    item->setIcon(0, trv_->style()->standardIcon(QStyle::SP_DirIcon));
+    item->setIcon(0, icon_);
     item->setFlags(item->flags() | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
     return item;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QIcon>
 #include <QObject>
 
 class QTreeWidget;
@@ -63,6 +64,7 @@ class CustomerTreeController : public QObject {
     void applyAppearance();
 
     QTreeWidget* trv_;
+    QIcon icon_;  // the one icon every node shows
     data::DataHub& hub_;
 };
 

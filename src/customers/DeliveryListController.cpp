@@ -70,6 +70,12 @@ DeliveryListController::DeliveryListController(ui::DataGrid* hgrid, QLineEdit* j
     connect(popupMenu_->addAction(QStringLiteral("修改")), &QAction::triggered, this,
             &DeliveryListController::editRow);
     hgrid_->setContextMenu(popupMenu_);
+    // Down below the last row adds a row of the customer; Ctrl+Delete deletes as the menu does.
+    hgrid_->setAppendOnDown([this]() -> QVariantMap {
+        if (!hasCustomer()) return {};
+        return {{kCustomerName, hub_.sele_qry->field(kCustomerName)}, {kPsid, hub_.sele_qry->field(kPsid)}};
+    });
+    hgrid_->setDeleteHandler([this] { deleteRow(); });
 
     connect(hgrid_, &ui::DataGrid::ellipsisClicked, this, [this](int row, const QString& field) {
         if (field.compare(kGoodsCode, Qt::CaseInsensitive) == 0) openPicker(row);
@@ -87,8 +93,10 @@ DeliveryListController::DeliveryListController(ui::DataGrid* hgrid, QLineEdit* j
     connect(list, &data::Dataset::currentRowChanged, this, follow);
 
     // An appended row nobody typed into is dropped on leaving it rather than stored as an empty line.
+    // So is one that belongs to nobody (added while no customer was shown): nobody's list would show it.
     list->onLeaveModifiedRow = [list] {
         if (list->state() != data::Dataset::State::Insert) return true;
+        if (list->field(kCustomerName).isNull()) return false;
         for (const QString& f : list->fieldNames()) {
             if (f.compare(kCustomerName, Qt::CaseInsensitive) == 0 ||
                 f.compare(kPsid, Qt::CaseInsensitive) == 0)

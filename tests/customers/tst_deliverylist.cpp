@@ -12,6 +12,7 @@
 #include "ui/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTableView>
@@ -69,8 +70,9 @@ struct EntryTab {
             QTableView* v = picker->grid()->view();
             modeWhileOpen = picker->findChild<QLabel*>("cz")->text();
             purchasePriceShown = picker->isPurchasePriceVisible();
-            QTest::mouseDClick(v->viewport(), Qt::LeftButton, {},
-                               v->visualRect(v->model()->index(catalogRow, 1)).center());
+            const QPoint at = v->visualRect(v->model()->index(catalogRow, 1)).center();
+            QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, at);
             stillOpen = picker->isVisible();
             if (stillOpen) picker->reject();
         });
@@ -115,6 +117,7 @@ class TstDeliveryList : public QObject {
                              {"售价", 3.333},
                              {"折扣", 95},
                              {"数量", 4},
+                             {"金额", 12.6654},
                              {"备注", "留着"}});
         t.insert("sp", {{"编号", 1}, {"商品编号", "A1"}, {"名称", "螺丝"}, {"售价", 2.5}, {"进价", 1}});
         t.insert("sp", {{"编号", 2}, {"商品编号", "A2"}, {"名称", "螺母"}, {"售价", 3.333}, {"进价", 2}});
