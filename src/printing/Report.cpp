@@ -107,6 +107,10 @@ QStringList deliveryNoteObjects() {
             QStringLiteral("shrq"), QStringLiteral("shdno"), QStringLiteral("dxje")};
 }
 
+QString templateFileForFormat(const QString& formatName) {
+    return data::programFile(formatName.trimmed() + QStringLiteral(".fr3"));
+}
+
 // --- report --------------------------------------------------------------------------------------------
 
 Report::Report(Template tpl, const QString& fileName) : tpl_(std::move(tpl)), fileName_(fileName) {}
@@ -117,6 +121,14 @@ bool Report::load(const QString& path, QString* error) {
     tpl_ = std::move(*t);
     fileName_ = path;
     return true;
+}
+
+bool Report::loadDeliveryNote(const QString& path, QString* error) {
+    if (!load(path, error)) return false;
+    const QString missing = checkObjects(deliveryNoteObjects());
+    if (missing.isEmpty()) return true;
+    if (error) *error = missing;
+    return false;
 }
 
 QStringList Report::missingObjects(const QStringList& names) const {

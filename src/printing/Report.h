@@ -5,8 +5,10 @@
 //
 //   printing::Report report;
 //   QString error;
-//   if (!report.load(data::programFile("送货单.fr3"), &error)) { ui::dialogs().warn(error); return; }
-//   if (QString missing = report.checkObjects(printing::deliveryNoteObjects()); !missing.isEmpty()) ...
+//   if (!report.loadDeliveryNote(printing::templateFileForFormat(formatName), &error)) {
+//       ui::dialogs().warn(error);   // names the file, and the missing objects if any
+//       return;
+//   }
 //   report.setText("gsmc", companyName);            // the object's whole text, printed as it stands
 //   report.setPicture("gsbz", logoBytes);
 //   report.setDataset(printing::ReportDataset::fromDataset("xhbdbst", *hub.sele_qry));
@@ -108,6 +110,9 @@ struct PreparedReport {
 
 // The seven objects the program fills on every delivery note.
 QStringList deliveryNoteObjects();
+// The template file of a print format: the name without surrounding blanks, plus ".fr3", in the program's
+// folder.
+QString templateFileForFormat(const QString& formatName);
 
 class Report {
   public:
@@ -140,6 +145,10 @@ class Report {
     void removeDataset(const QString& name);
     void clearDatasets() { datasets_.clear(); }
     const ReportDataset* dataset(const QString& name) const;
+
+    // load() followed by checkObjects(deliveryNoteObjects()): false with *error naming the file and, for
+    // a template that lacks some of the seven objects, the objects.
+    bool loadDeliveryNote(const QString& path, QString* error = nullptr);
 
     // --- layout ---------------------------------------------------------------------------------
     PreparedReport prepare() const;

@@ -226,6 +226,18 @@ class TstLayout : public QObject {
         QCOMPARE(r.missingObjects(deliveryNoteObjects()), QStringList{"dxje"});
         const QString msg = r.checkObjects(deliveryNoteObjects());
         QVERIFY2(msg.contains(path) && msg.contains("dxje"), qPrintable(msg));
+        QString error;
+        QVERIFY(!Report().loadDeliveryNote(path, &error));
+        QCOMPARE(error, msg);
+        QVERIFY(!Report().loadDeliveryNote(dir.filePath("没有.fr3"), &error));
+        QVERIFY2(error.contains(dir.filePath("没有.fr3")), qPrintable(error));
+        QVERIFY(Report().loadDeliveryNote(referenceTemplatePath(), &error));
+    }
+
+    void formatNameGivesTheTemplateBesideTheProgram() {
+        data::env().programDir = [] { return QStringLiteral("/opt/送货单"); };
+        QCOMPARE(templateFileForFormat("  送货单 "), QString("/opt/送货单/送货单.fr3"));
+        QCOMPARE(templateFileForFormat("A5 格式"), QString("/opt/送货单/A5 格式.fr3"));
     }
 
     void datasetsFromTheScreensModels() {
