@@ -134,6 +134,7 @@ struct ListFixture {
     }
 
     void settle() {
+        QCoreApplication::processEvents();  // searches started by queued work
         QTRY_VERIFY_WITH_TIMEOUT(!controller->isSearching(), 10000);
         QCoreApplication::processEvents();
     }
