@@ -1,8 +1,8 @@
+#include "TestDatabase.h"
 #include "data/Money.h"
 #include "data/Sql.h"
 #include "notes/AmountInWords.h"
 #include "notes/NoteNumbering.h"
-#include "TestDatabase.h"
 
 #include <QtTest>
 
@@ -10,7 +10,7 @@ using data::Money;
 
 class TestWordsNumbering : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void amountInCapitals_data();
     void amountInCapitals();
     void amountRoundsFromFixedPoint();
@@ -146,18 +146,18 @@ void TestWordsNumbering::nextNoteCounter_data() {
     QTest::addColumn<QString>("prefix");
     QTest::addColumn<qint64>("next");
     QTest::newRow("empty counter") << QString() << qint64(0) << -1 << QStringLiteral("200910") << qint64(1);
-    QTest::newRow("new month ignores today's notes") << QStringLiteral("200909") << qint64(40) << 12
-                                                     << QStringLiteral("200910") << qint64(1);
-    QTest::newRow("blanks around the stored prefix") << QStringLiteral(" 200910 ") << qint64(7) << -1
-                                                     << QStringLiteral(" 200910 ") << qint64(7);
+    QTest::newRow("new month ignores today's notes")
+        << QStringLiteral("200909") << qint64(40) << 12 << QStringLiteral("200910") << qint64(1);
+    QTest::newRow("blanks around the stored prefix")
+        << QStringLiteral(" 200910 ") << qint64(7) << -1 << QStringLiteral(" 200910 ") << qint64(7);
     QTest::newRow("resync raises") << QStringLiteral("200910") << qint64(3) << 12 << QStringLiteral("200910")
                                    << qint64(13);
     QTest::newRow("resync lowers") << QStringLiteral("200910") << qint64(50) << 12 << QStringLiteral("200910")
                                    << qint64(13);
     QTest::newRow("no note today") << QStringLiteral("200910") << qint64(7) << -1 << QStringLiteral("200910")
                                    << qint64(7);
-    QTest::newRow("counter below 1") << QStringLiteral("200910") << qint64(0) << -1 << QStringLiteral("200910")
-                                     << qint64(1);
+    QTest::newRow("counter below 1") << QStringLiteral("200910") << qint64(0) << -1
+                                     << QStringLiteral("200910") << qint64(1);
 }
 
 void TestWordsNumbering::nextNoteCounter() {
@@ -178,7 +178,8 @@ namespace {
 const QDate kToday(2009, 10, 20);
 
 void setCounter(TestDatabase& t, const QVariant& prefix, const QVariant& next) {
-    t.insert(QStringLiteral("djno"), {{QStringLiteral("送货单日期"), prefix}, {QStringLiteral("送货单号"), next}});
+    t.insert(QStringLiteral("djno"),
+             {{QStringLiteral("送货单日期"), prefix}, {QStringLiteral("送货单号"), next}});
 }
 
 void addNote(TestDatabase& t, const QString& number, const QDate& date) {
@@ -187,8 +188,12 @@ void addNote(TestDatabase& t, const QString& number, const QDate& date) {
                                      {QStringLiteral("状态"), QStringLiteral("已打印")}});
 }
 
-QString storedPrefix(TestDatabase& t) { return t.scalar(QStringLiteral("select 送货单日期 from djno")).toString(); }
-qint64 storedNext(TestDatabase& t) { return t.scalar(QStringLiteral("select 送货单号 from djno")).toLongLong(); }
+QString storedPrefix(TestDatabase& t) {
+    return t.scalar(QStringLiteral("select 送货单日期 from djno")).toString();
+}
+qint64 storedNext(TestDatabase& t) {
+    return t.scalar(QStringLiteral("select 送货单号 from djno")).toLongLong();
+}
 
 }  // namespace
 
