@@ -91,14 +91,13 @@ NoteListController::NoteListController(data::DataHub& hub, const NoteListWidgets
     // The footer sum covers every matching note, not only the rows read so far; it follows whatever
     // else re-reads the list (a customer click) or changes a note's total.
     // Queued: a change written inside a transaction is seen by the search connection once committed.
-    connect(
-        notes, &data::Dataset::opened, this,
-        [this] {
-            if (!applying_) recomputeTotal();
-        },
-        Qt::QueuedConnection);
-    connect(notes, &data::Dataset::posted, this, &NoteListController::recomputeTotal, Qt::QueuedConnection);
-    connect(notes, &data::Dataset::removed, this, &NoteListController::recomputeTotal, Qt::QueuedConnection);
+    auto totalLater = [this] {
+        if (!applying_)
+            QMetaObject::invokeMethod(this, &NoteListController::recomputeTotal, Qt::QueuedConnection);
+    };
+    connect(notes, &data::Dataset::opened, this, totalLater);
+    connect(notes, &data::Dataset::posted, this, totalLater);
+    connect(notes, &data::Dataset::removed, this, totalLater);
 
     if (w_.shdgrid) {
         w_.shdgrid->setFooterProvider([this](const QString& field) {
