@@ -9,6 +9,7 @@
 #include "users/Rights.h"
 
 #include <QAbstractButton>
+#include <QEvent>
 #include <QLineEdit>
 
 namespace notes {
@@ -21,8 +22,39 @@ QString textOf(QLineEdit* e) {
 
 IssueController::IssueController(data::DataHub& hub, const IssueWidgets& widgets, QObject* parent)
     : QObject(parent), hub_(hub), w_(widgets) {
+    // The header fields are the customer's standing delivery details: typing (or a value taken from
+    // a lookup) edits the customer record, leaving the field saves it.
+    const std::pair<QLineEdit*, const char*> fields[] = {
+        {w_.shdz, "送货地址"}, {w_.lxdh, "联系电话"},   {w_.shcp, "送货车牌"}, {w_.kdr, "开单人员"},
+        {w_.ywy, "业务员"},    {w_.fhedit, "发货方式"}, {w_.bz, "备注"},
+    };
+    for (const auto& [edit, field] : fields) {
+        if (!edit) continue;
+        const QString name = QString::fromUtf8(field);
+        connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
+            data::Dataset* customer = hub_.sele_qry;
+            if (!customer->isOpen() || customer->currentRow() < 0) return;
+            try {
+                customer->setField(name, text);
+            } catch (const data::DbError& e) {
+                ui::dialogs().error(e.text());
+            }
+        });
+        edit->installEventFilter(this);
+    }
     if (w_.printNow) connect(w_.printNow, &QAbstractButton::clicked, this, &IssueController::printNow);
     if (w_.printLater) connect(w_.printLater, &QAbstractButton::clicked, this, &IssueController::printLater);
+}
+
+bool IssueController::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && hub_.sele_qry->isModified()) {
+        try {
+            hub_.sele_qry->post();
+        } catch (const data::DbError& e) {
+            ui::dialogs().error(e.text());
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void IssueController::printNow() {

@@ -72,6 +72,9 @@ class IssueController : public QObject {
   signals:
     void issued(const QString& number);  // after a note has been stored
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;  // a header field left: the customer saved
+
   private:
     void issue(bool now);
 

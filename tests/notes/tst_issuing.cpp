@@ -6,6 +6,7 @@
 #include "notes/Issuing.h"
 #include "ui/ScriptedDialogs.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -96,6 +97,7 @@ class TestIssuing : public QObject {
     void numberTakenWhileThePrintWindowWasOpen();
     void typedNumberAndTwoNotesInARow();
     void failedWriteLeavesNothingHalfWritten();
+    void headerFieldsEditTheCustomer();
 };
 
 void TestIssuing::printLaterStoresTheNote() {
@@ -285,6 +287,25 @@ void TestIssuing::failedWriteLeavesNothingHalfWritten() {
     QCOMPARE(f.stockOf("A001").toDouble(), 5.0);
     QCOMPARE(f.quantities(), 2);
     QCOMPARE(f.db.scalar(QStringLiteral("select 送货单号 from djno")).toInt(), 1);
+}
+
+void TestIssuing::headerFieldsEditTheCustomer() {
+    IssueFixture f;
+    QVERIFY(f.hub->sele_qry->locate(QStringLiteral("客户名称"), kCustomer));
+    f.window.show();
+    QApplication::setActiveWindow(&f.window);
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    f.shcp->setFocus();
+    f.shcp->selectAll();
+    QTest::keyClicks(f.shcp, QStringLiteral("ZJ-A 1"));
+    QCOMPARE(f.hub->sele_qry->text(QStringLiteral("送货车牌")), QStringLiteral("ZJ-A 1"));
+    f.bz->setFocus();  // leaving the field saves the customer's record
+    QTRY_COMPARE(f.db.scalar(QStringLiteral("select 送货车牌 from cust")).toString(),
+                 QStringLiteral("ZJ-A 1"));
+    // The note takes the fields as they stand.
+    ui::ScriptedDialogs dialogs;
+    QTest::mouseClick(f.laterBtn, Qt::LeftButton);
+    QCOMPARE(f.db.scalar(QStringLiteral("select 送货车牌 from shd")).toString(), QStringLiteral("ZJ-A 1"));
 }
 
 QTEST_MAIN(TestIssuing)
