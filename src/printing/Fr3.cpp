@@ -46,33 +46,18 @@ static bool isValidUtf8(const QByteArray& bytes) {
 QString decodeTemplateBytes(const QByteArray& bytes) {
     QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
     if (isValidUtf8(body)) return QString::fromUtf8(body);
-    // Decode stretch by stretch: ASCII as it is, each run of non-ASCII bytes as UTF-8 when it is UTF-8,
-    // otherwise as GBK.
+    // Piece by piece between double quotes, so each attribute value is decoded on its own: UTF-8 where
+    // it is UTF-8, otherwise GBK. A quote byte (0x22) is never part of a GBK character.
     QString out;
     out.reserve(body.size());
-    int i = 0;
-    const int n = int(body.size());
-    while (i < n) {
-        int j = i;
-        if (uchar(body[i]) < 0x80) {
-            while (j < n && uchar(body[j]) < 0x80) ++j;
-            out += QString::fromLatin1(body.constData() + i, j - i);
-        } else {
-            while (j < n && uchar(body[j]) >= 0x80) ++j;
-            // A GBK trail byte may be ASCII (0x40-0x7E): take it into the run when the run is odd.
-            QByteArray run = body.mid(i, j - i);
-            if (isValidUtf8(run)) {
-                out += QString::fromUtf8(run);
-            } else {
-                if (run.size() % 2 == 1 && j < n && uchar(body[j]) >= 0x40 && uchar(body[j]) != 0x7F &&
-                    body[j] != '"' && body[j] != '<' && body[j] != '>' && body[j] != '&') {
-                    run += body[j];
-                    ++j;
-                }
-                out += gbkToString(run);
-            }
-        }
-        i = j;
+    qsizetype start = 0;
+    while (start <= body.size()) {
+        qsizetype end = body.indexOf('"', start);
+        if (end < 0) end = body.size();
+        const QByteArray piece = body.mid(start, end - start);
+        out += isValidUtf8(piece) ? QString::fromUtf8(piece) : gbkToString(piece);
+        if (end < body.size()) out += QLatin1Char('"');
+        start = end + 1;
     }
     return out;
 }

@@ -186,6 +186,12 @@ class TstFr3 : public QObject {
         QVERIFY(m);
         QCOMPARE(*m->font.name, QString("宋体"));
         QCOMPARE(m->text, QString("送货单 NO."));
+        // A GBK character whose second byte is ASCII (錢 = E5 58) stays one character.
+        const auto t2 = readFr3(
+            "<TfrxReport><TfrxReportPage><TfrxPageHeader Name=\"PH\"><TfrxMemoView Name=\"m\" "
+            "Text=\"\xE5\x58\xCA\xFD\"/></TfrxPageHeader></TfrxReportPage></TfrxReport>");
+        QVERIFY(t2);
+        QCOMPARE(t2->findObject("m")->text, QString("錢数"));
         // Written back as UTF-8.
         QVERIFY(QString::fromUtf8(writeFr3(*t)).contains("Text=\"送货单 NO.\""));
     }
