@@ -130,7 +130,8 @@ void TSprnForm::showEvent(QShowEvent* event) {
 void TSprnForm::loadFormats() {
     try {
         const auto formats = data::rows(
-            hub_.cnn, data::Statement{QStringLiteral("select distinct 编号, 报表名称 from bbmc order by 编号")});
+            hub_.cnn,
+            data::Statement{QStringLiteral("select distinct 编号, 报表名称 from bbmc order by 编号")});
         rlist_->clear();
         for (const QVariantMap& f : formats) rlist_->addItem(data::textOf(f.value(kNameColumn)));
         loaded_ = true;
@@ -157,7 +158,8 @@ void TSprnForm::print() {
     }
     Report report;
     QString error;
-    if (!loadDeliveryNote(report, REdit_->text(), &error) || !fillDeliveryNote(report, company, note_, &error)) {
+    if (!loadDeliveryNote(report, REdit_->text(), &error) ||
+        !fillDeliveryNote(report, company, note_, &error)) {
         ui::dialogs().warn(error);
         return;
     }
@@ -173,11 +175,13 @@ void TSprnForm::addFormat() {
         return;
     }
     if (!validFileName(name)) {
-        ui::dialogs().warn(QStringLiteral("报表名称“%1”不能用作文件名，请不要使用 \\ / : * ? \" < > | 等字符").arg(name));
+        ui::dialogs().warn(
+            QStringLiteral("报表名称“%1”不能用作文件名，请不要使用 \\ / : * ? \" < > | 等字符").arg(name));
         return;
     }
     try {
-        const auto existing = data::rows(hub_.cnn, data::Statement{QStringLiteral("select 报表名称 from bbmc")});
+        const auto existing =
+            data::rows(hub_.cnn, data::Statement{QStringLiteral("select 报表名称 from bbmc")});
         for (const QVariantMap& f : existing)
             if (data::textOf(f.value(kNameColumn)).trimmed().compare(name, Qt::CaseInsensitive) == 0) {
                 ui::dialogs().warn(QStringLiteral("报表格式“%1”已经存在").arg(name));
@@ -188,8 +192,9 @@ void TSprnForm::addFormat() {
         if (!QFileInfo::exists(target)) {
             const QString reference = data::programFile(kReferenceTemplate);
             if (!QFileInfo::exists(reference)) {
-                ui::dialogs().warn(QStringLiteral("参考报表格式文件“%1”不存在，无法加入新的报表格式")
-                                       .arg(QDir::toNativeSeparators(QFileInfo(reference).absoluteFilePath())));
+                ui::dialogs().warn(
+                    QStringLiteral("参考报表格式文件“%1”不存在，无法加入新的报表格式")
+                        .arg(QDir::toNativeSeparators(QFileInfo(reference).absoluteFilePath())));
                 return;
             }
             if (!QFile::copy(reference, target)) {
@@ -200,9 +205,10 @@ void TSprnForm::addFormat() {
             QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
         }
         data::inWriteTransaction(hub_.cnn, [&] {
-            data::exec(hub_.cnn, data::Statement{QStringLiteral("insert into bbmc (编号, 报表名称)"),
-                                                 QStringLiteral("select ifnull(max(编号), 0) + 1, :name from bbmc")}
-                                     .bind(QStringLiteral("name"), name));
+            data::exec(hub_.cnn,
+                       data::Statement{QStringLiteral("insert into bbmc (编号, 报表名称)"),
+                                       QStringLiteral("select ifnull(max(编号), 0) + 1, :name from bbmc")}
+                           .bind(QStringLiteral("name"), name));
         });
     } catch (const data::DbError& e) {
         ui::dialogs().error(e.text());

@@ -58,7 +58,8 @@ struct PrintFixture {
         db.addDeliveredRows();
         data::exec(db.db(), data::Statement{QStringLiteral("update 销货单位 set 公司图标=:logo")}.bind(
                                 QStringLiteral("logo"), pngLogo()));
-        QVERIFY(QFile::copy(QStringLiteral(TRFP_SOURCE_DIR "/templates/送货单.fr3"), db.dir() + "/送货单.fr3"));
+        QVERIFY(
+            QFile::copy(QStringLiteral(TRFP_SOURCE_DIR "/templates/送货单.fr3"), db.dir() + "/送货单.fr3"));
         db.insert("cust", {{"客户名称", kCustomer},
                            {"送货地址", "中山大道 88 号"},
                            {"联系电话", "020-87654321"},
@@ -118,8 +119,12 @@ struct PrintFixture {
         notes::PrintRequest r;
         r.hub = hub.get();
         r.lines = data::rows(db.db(), data::Statement{QStringLiteral("select * from cust_sp where 数量>0")});
-        r.lines.append(QVariantMap{{"商品编号", "B001"}, {"名称", "垫片"}, {"数量", 4.0}, {"售价", 2.5},
-                                   {"金额", 10.0}, {"客户名称", kCustomer}});
+        r.lines.append(QVariantMap{{"商品编号", "B001"},
+                                   {"名称", "垫片"},
+                                   {"数量", 4.0},
+                                   {"售价", 2.5},
+                                   {"金额", 10.0},
+                                   {"客户名称", kCustomer}});
         r.number = QStringLiteral("2009110001");
         r.dateText = QStringLiteral("2009年11月07日");
         r.amountInWords = QStringLiteral("人民币拾圆整");
@@ -128,7 +133,9 @@ struct PrintFixture {
     QVariant stock(const char* code) {
         return db.scalar("select 库存 from sp where 商品编号=:c", {{"c", QString::fromUtf8(code)}});
     }
-    QString status() { return db.scalar("select 状态 from shd where 送货单号=:n", {{"n", kNote}}).toString(); }
+    QString status() {
+        return db.scalar("select 状态 from shd where 送货单号=:n", {{"n", kNote}}).toString();
+    }
 };
 
 class TstPrintWindow : public QObject {
@@ -157,7 +164,7 @@ void TstPrintWindow::sevenObjectsFromEachSource_data() {
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("words");
-    QTest::addColumn<QString>("address");  // xhbdbst.送货地址: the customer, or the stored note
+    QTest::addColumn<QString>("address");   // xhbdbst.送货地址: the customer, or the stored note
     QTest::addColumn<QString>("lineName");  // a line of sdbst
     QTest::newRow("entry tab") << false << "2009年11月07日"
                                << "2009110001"
@@ -233,12 +240,18 @@ void TstPrintWindow::phoneFaxLine() {
 void TstPrintWindow::formatNames_data() {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("message");  // a part of the warning; empty: the note is shown
-    QTest::newRow("blanks around") << "  送货单 " << "";
-    QTest::newRow("empty") << "" << "请先选择打印报表格式";
-    QTest::newRow("only blanks") << "   " << "请先选择打印报表格式";
-    QTest::newRow("missing template") << "没有这个格式" << "没有这个格式.fr3";
-    QTest::newRow("without dxje") << "缺少大写" << "dxje";
-    QTest::newRow("unreadable") << "坏格式" << "坏格式.fr3";
+    QTest::newRow("blanks around") << "  送货单 "
+                                   << "";
+    QTest::newRow("empty") << ""
+                           << "请先选择打印报表格式";
+    QTest::newRow("only blanks") << "   "
+                                 << "请先选择打印报表格式";
+    QTest::newRow("missing template") << "没有这个格式"
+                                      << "没有这个格式.fr3";
+    QTest::newRow("without dxje") << "缺少大写"
+                                  << "dxje";
+    QTest::newRow("unreadable") << "坏格式"
+                                << "坏格式.fr3";
 }
 
 void TstPrintWindow::formatNames() {
@@ -284,7 +297,8 @@ void TstPrintWindow::formatListReadOnceAndKept() {
         QCOMPARE(rlist->count(), 2);
         QCOMPARE(rlist->item(0)->text(), QStringLiteral("简易格式"));  // by 编号
         QCOMPARE(rlist->item(1)->text(), QStringLiteral("送货单"));
-        QTest::mouseClick(rlist->viewport(), Qt::LeftButton, {}, rlist->visualItemRect(rlist->item(1)).center());
+        QTest::mouseClick(rlist->viewport(), Qt::LeftButton, {},
+                          rlist->visualItemRect(rlist->item(1)).center());
         QCOMPARE(f.child<QLineEdit>("REdit")->text(), QStringLiteral("送货单"));
     });
     f.form->printFromEntryTab(f.entryRequest());
@@ -323,7 +337,8 @@ void TstPrintWindow::addFormat() {
         QCOMPARE(rlist->item(2)->text(), QStringLiteral("新格式"));
         QCOMPARE(rlist->item(3)->text(), QStringLiteral("自带模板"));
         // The new format prints at once, from its copy of the delivered template.
-        QTest::mouseClick(rlist->viewport(), Qt::LeftButton, {}, rlist->visualItemRect(rlist->item(2)).center());
+        QTest::mouseClick(rlist->viewport(), Qt::LeftButton, {},
+                          rlist->visualItemRect(rlist->item(2)).center());
         QTest::mouseClick(f.child<QPushButton>("printBtn"), Qt::LeftButton);
     });
     f.form->printFromNoteList();
@@ -343,9 +358,12 @@ void TstPrintWindow::addFormat() {
 void TstPrintWindow::addFormatRefused_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty") << "  " << "请先输入报表名称";
-    QTest::newRow("existing") << " 送货单" << "已经存在";
-    QTest::newRow("not a file name") << "a/b" << "不能用作文件名";
+    QTest::newRow("empty") << "  "
+                           << "请先输入报表名称";
+    QTest::newRow("existing") << " 送货单"
+                              << "已经存在";
+    QTest::newRow("not a file name") << "a/b"
+                                     << "不能用作文件名";
 }
 
 void TstPrintWindow::addFormatRefused() {
@@ -427,7 +445,8 @@ void TstPrintWindow::listPrintingOneTransaction() {
     QCoreApplication::processEvents();
     QVERIFY(!opened);
     QCOMPARE(dialogs.messages().size(), 2);
-    QVERIFY2(dialogs.lastMessage().contains(QStringLiteral("状态不能修改")), qPrintable(dialogs.lastMessage()));
+    QVERIFY2(dialogs.lastMessage().contains(QStringLiteral("状态不能修改")),
+             qPrintable(dialogs.lastMessage()));
     QCOMPARE(f.stock("A001").toDouble(), 10.0);
     QVERIFY(f.stock("A002").isNull());
     QCOMPARE(f.status(), QStringLiteral("未打印"));
@@ -455,7 +474,9 @@ void TstPrintWindow::listPrintingEmptyList() {
 void TstPrintWindow::closingRereadsLines() {
     PrintFixture f(QStringLiteral("已打印"));
     ui::ScriptedDialogs dialogs;
-    f.whileOpen([&] { data::execRaw(f.db.db(), QStringLiteral("update shdsp set 名称='改过的名称' where 商品编号='A001'")); });
+    f.whileOpen([&] {
+        data::execRaw(f.db.db(), QStringLiteral("update shdsp set 名称='改过的名称' where 商品编号='A001'"));
+    });
     f.form->printFromNoteList();
     QVERIFY(f.hub->shdDqry->locate("商品编号", "A001"));
     QCOMPARE(f.hub->shdDqry->text("名称"), QStringLiteral("改过的名称"));
@@ -479,9 +500,18 @@ void TstPrintWindow::issueThirteenLinesAndPrint() {
     f.hub->seledt_qry->open();
     QWidget window;
     auto edit = [&](const QString& text) { return new QLineEdit(text, &window); };
-    notes::IssueWidgets w{edit("2009110001"), edit("2009年11月07日"), edit(kCustomer), edit("中山大道 88 号"),
-                          edit("020-87654321"), edit("粤A12345"), edit("张三"), edit("李四"), edit("送货"),
-                          edit(""), edit("人民币玖佰伍拾伍圆伍角"), new QPushButton(&window),
+    notes::IssueWidgets w{edit("2009110001"),
+                          edit("2009年11月07日"),
+                          edit(kCustomer),
+                          edit("中山大道 88 号"),
+                          edit("020-87654321"),
+                          edit("粤A12345"),
+                          edit("张三"),
+                          edit("李四"),
+                          edit("送货"),
+                          edit(""),
+                          edit("人民币玖佰伍拾伍圆伍角"),
+                          new QPushButton(&window),
                           new QPushButton(&window)};
     notes::IssueController issue(*f.hub, w);
     issue.printHook = [&f](const notes::PrintRequest& r) { f.form->printFromEntryTab(r); };
