@@ -5,9 +5,16 @@
 #include "app/TAboutForm.h"
 #include "app/TForm1.h"
 #include "app/TtsForm.h"
+#include "customers/CustomerTreeController.h"
+#include "customers/DeliveryListController.h"
 #include "data/DataHub.h"
+#include "notes/IssueController.h"
+#include "notes/NoteListController.h"
+#include "stock/TSpForm.h"
 #include "users/TepassForm.h"
 #include "users/TloginForm.h"
+
+#include <QPushButton>
 
 namespace app {
 
@@ -17,7 +24,14 @@ void TForm1::createSubsystems() {
     // 3, 4 legacy invoice windows: not built.
     // 5 Txhdwform (company profile): registerWindow("Txhdwform", ...).
     // 6, 7 legacy invoice windows: not built.
-    // 8 TSpForm (goods catalog): registerWindow("TSpForm", ...) and set openCatalogHook.
+    auto* spForm = new stock::TSpForm(*hub_, this);  // 8
+    registerWindow(QStringLiteral("TSpForm"), spForm);
+    // "货品资料" shows 进价; "&M商品" leaves it as the previous opener set it. Both only browse.
+    openCatalogHook = [this, spForm](bool withPurchasePrices) {
+        if (withPurchasePrices) spForm->setPurchasePriceVisible(true);
+        spForm->setMode(stock::TSpForm::kBrowse);
+        showModal(spForm);
+    };
     // 9 legacy invoice window: not built.
     registerWindow(QStringLiteral("TtsForm"), new TtsForm(*hub_, this));               // 10
     registerWindow(QStringLiteral("TepassForm"), new users::TepassForm(*hub_, this));  // 11
@@ -29,11 +43,29 @@ void TForm1::createSubsystems() {
     // 17 Tlrform (profit): registerWindow("Tlrform", ...).
 
     // Controllers of the main window's own controls.
-    // Customer tree: set loadCustomerTree (start-up steps 4 to 6) on trv() and the four tree buttons.
-    // Delivery list: hgrid() and its menu PopupMenu1.
-    // Issuing: printNowButton(), printLaterButton(); the header fields headerEdit(...).
-    // Note list: filterEdit(...), shdgrid(), noteOperationsButton() with editztMENU, listPrintButton().
-    // Line editing: cpgrid(), lineMenu().
+    auto* tree = new customers::CustomerTreeController(trv(), sameLevelButton(), oneLevelDownButton(),
+                                                       renameButton(), deleteButton(), *hub_, this);
+    loadCustomerTree = [tree] { tree->load(); };
+    auto* deliveryList = new customers::DeliveryListController(hgrid(), jedx(), *hub_, this);
+    deliveryList->setPicker(spForm, [this](QDialog* w) { return showModal(w); });
+    // Note list, status menu and line editing; issuing, whose notes the list shows at once.
+    auto* noteList = new notes::NoteListController(
+        *hub_,
+        {filterEdit(QStringLiteral("locedit")), filterEdit(QStringLiteral("rqedit")), filterEdit(QStringLiteral("TqEdit")),
+         filterEdit(QStringLiteral("khedit")), filterEdit(QStringLiteral("cpedit")), filterEdit(QStringLiteral("ztedit")),
+         filterEdit(QStringLiteral("qhedit")), filterEdit(QStringLiteral("kdedit")), filterEdit(QStringLiteral("ywedit")),
+         shdgrid(), cpgrid(), noteOperationsButton(), lineMenu()},
+        this);
+    auto* issuing = new notes::IssueController(
+        *hub_,
+        {shdno(), kpdate(), headerEdit(QStringLiteral("custname")), headerEdit(QStringLiteral("shdz")),
+         headerEdit(QStringLiteral("lxdh")), headerEdit(QStringLiteral("shcp")), headerEdit(QStringLiteral("kdr")),
+         headerEdit(QStringLiteral("ywy")), headerEdit(QStringLiteral("fhedit")), headerEdit(QStringLiteral("bz")), jedx(),
+         printNowButton(), printLaterButton()},
+        this);
+    issuing->afterIssue = [noteList] { noteList->reread(); };
+    // The print window of issuing: issuing->printHook (the printing subsystem sets it).
+    // Printing from the list: listPrintButton().
 }
 
 }  // namespace app

@@ -182,7 +182,10 @@ void DeliveryListController::openPicker(int row) {
     picker_->setPurchasePriceVisible(false);
     picker_->setMode(stock::TSpForm::kPickForDeliveryList,
                      [this](const QVariantMap& good) { return pickGood(good); });
-    picker_->exec();
+    if (showPicker_)
+        showPicker_(picker_);
+    else
+        picker_->exec();
 }
 
 bool DeliveryListController::pickGood(const QVariantMap& good) {

@@ -1,7 +1,9 @@
 #pragma once
 #include <QObject>
 #include <QVariantMap>
+#include <functional>
 
+class QDialog;
 class QLineEdit;
 class QMenu;
 
@@ -30,7 +32,12 @@ class DeliveryListController : public QObject {
     static QList<ui::GridColumn> columns();  // the columns of hgrid
 
     // The catalog window the ellipsis of 货品编号 opens as the picker (mode "xz", 进价 hidden).
-    void setPicker(stock::TSpForm* picker) { picker_ = picker; }
+    // show runs it modally (the main window's showModal, which activates the main window afterwards);
+    // unset, the picker's own exec().
+    void setPicker(stock::TSpForm* picker, std::function<int(QDialog*)> show = {}) {
+        picker_ = picker;
+        showPicker_ = std::move(show);
+    }
     QMenu* popupMenu() const { return popupMenu_; }  // PopupMenu1
 
     // The popup menu's items.
@@ -57,6 +64,7 @@ class DeliveryListController : public QObject {
     data::DataHub& hub_;
     QMenu* popupMenu_;
     stock::TSpForm* picker_ = nullptr;
+    std::function<int(QDialog*)> showPicker_;
 };
 
 }  // namespace customers
