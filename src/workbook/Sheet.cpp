@@ -22,7 +22,9 @@ int Sheet::rowCount() const {
 }
 
 int Sheet::columnCount() const {
-    return int(headings.size());
+    qsizetype width = headings.size();
+    for (const QStringList& r : rows) width = std::max(width, r.size());
+    return int(width);
 }
 
 int Sheet::column(const QString& heading) const {
@@ -37,10 +39,9 @@ Sheet makeSheet(const QString& name, QList<QStringList> grid) {
         return std::all_of(r.cbegin(), r.cend(), [](const QString& c) { return c.isEmpty(); });
     };
     while (!grid.isEmpty() && isEmptyRow(grid.last())) grid.removeLast();
-    qsizetype width = 0;
-    for (const QStringList& r : grid) width = std::max(width, r.size());
+    // Each row keeps its own length: a lone cell far to the right must not widen every row.
     for (QStringList& r : grid)
-        while (r.size() < width) r << QString();
+        while (!r.isEmpty() && r.last().isEmpty()) r.removeLast();
     Sheet s;
     s.name = name;
     if (!grid.isEmpty()) {

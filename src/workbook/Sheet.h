@@ -18,7 +18,8 @@ class WorkbookError : public std::runtime_error {
 };
 
 // One worksheet read as a table of texts: the first row holds the headings, every further row is a
-// record. Rows are as wide as the sheet's widest row; a cell that the workbook does not hold is "".
+// record. A row ends with its last filled cell (it may be shorter than the headings, or empty); a cell
+// that the workbook does not hold is "".
 struct Sheet {
     QString name;
     QStringList headings;     // the sheet's first row
@@ -27,15 +28,14 @@ struct Sheet {
     // The cell at (row, col), both counted from 1 as the spreadsheet shows them: row 1 is the
     // headings. "" outside the sheet.
     QString cell(int row, int col) const;
-    // Rows and columns the sheet spans (the headings row counts as row 1).
+    // Rows and columns the sheet spans, up to its last filled cell (the headings row counts as row 1).
     int rowCount() const;
     int columnCount() const;
     // 0-based column of the first heading equal to `heading` (surrounding blanks ignored); -1 if none.
     int column(const QString& heading) const;
 };
 
-// Builds a sheet from its rows as read (row 0 becomes the headings), drops empty rows at the end and pads
-// every row to one width.
+// Builds a sheet from its rows as read (row 0 becomes the headings) and drops the empty rows at its end.
 Sheet makeSheet(const QString& name, QList<QStringList> grid);
 
 // A number's text as a user typed it: whole numbers without a fraction ("12", not "12.0"), other

@@ -1,5 +1,6 @@
 #include "data/DataHub.h"
 #include "data/Dataset.h"
+#include "data/Transaction.h"
 #include "stock/WorkbookImport.h"
 #include "ui/ScriptedDialogs.h"
 #include "workbook/XlsxWriter.h"
@@ -273,10 +274,12 @@ class TestImport : public QObject {
     }
 
     void largeSheetInSeconds() {
-        for (int i = 0; i < 1000; ++i)
-            db_->insert(
-                QStringLiteral("sp"),
-                {{"编号", i + 1}, {"商品编号", QStringLiteral("G%1").arg(i * 20, 6, 10, QLatin1Char('0'))}});
+        data::inWriteTransaction(db_->db(), [&] {
+            for (int i = 0; i < 1000; ++i)
+                db_->insert(QStringLiteral("sp"),
+                            {{"编号", i + 1},
+                             {"商品编号", QStringLiteral("G%1").arg(i * 20, 6, 10, QLatin1Char('0'))}});
+        });
         QList<QVariantList> rows{texts({"商品编号", "名称", "类别", "规格型号", "单位", "售价", "进价",
                                         "折扣", "含税单价", "库存", "库存下限", "库存上限", "产地"})};
         for (int i = 0; i < 20000; ++i)
