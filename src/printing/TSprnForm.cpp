@@ -46,7 +46,7 @@ TSprnForm::TSprnForm(data::DataHub& hub, QWidget* parent) : QDialog(parent), hub
     setObjectName(QStringLiteral("TSprnForm"));
     setWindowTitle(QStringLiteral("选择送货单打印格式"));
     setModal(true);
-    resize(460, 360);
+    resize(560, 360);
 
     REdit_ = new QLineEdit(this);
     REdit_->setObjectName(QStringLiteral("REdit"));
@@ -54,6 +54,7 @@ TSprnForm::TSprnForm(data::DataHub& hub, QWidget* parent) : QDialog(parent), hub
     rlist_->setObjectName(QStringLiteral("rlist"));
     rmc_ = new QLineEdit(this);
     rmc_->setObjectName(QStringLiteral("rmc"));
+    rmc_->setMinimumWidth(130);
     auto* rmcLabel = new QLabel(QStringLiteral("报表名称："), this);
     rmcLabel->setBuddy(rmc_);
     printBtn_ = button("printBtn", QStringLiteral("打印 &P"), this);
