@@ -674,10 +674,14 @@ class LayoutEngine : public ExpressionContext {
 
 PreparedReport Report::prepare() const {
     bool totals = false;
-    for (const Page& p : tpl_.pages)
+    auto uses = [](const ReportObject& o) {
+        return o.text.contains(QLatin1String("TotalPages"), Qt::CaseInsensitive);
+    };
+    for (const Page& p : tpl_.pages) {
+        totals = totals || std::any_of(p.objects.begin(), p.objects.end(), uses);
         for (const Band& b : p.bands)
-            for (const ReportObject& o : b.objects)
-                totals = totals || o.text.contains(QLatin1String("TotalPages"), Qt::CaseInsensitive);
+            totals = totals || std::any_of(b.objects.begin(), b.objects.end(), uses);
+    }
     LayoutEngine first(*this, 0);
     PreparedReport r = first.run();
     if (!totals) return r;
