@@ -10,7 +10,9 @@
 #include "data/DataHub.h"
 #include "notes/IssueController.h"
 #include "notes/NoteListController.h"
+#include "stock/TJhForm.h"
 #include "stock/TSpForm.h"
+#include "stock/TkcbjForm.h"
 #include "users/TepassForm.h"
 #include "users/TloginForm.h"
 
@@ -38,8 +40,10 @@ void TForm1::createSubsystems() {
     // 12 TSprnForm (print formats): registerWindow("TSprnForm", ...).
     // 13 Ttj_Form (delivery statistics): registerWindow("Ttj_Form", ...).
     registerWindow(QStringLiteral("TAboutForm"), new TAboutForm(this));  // 14
-    // 15 TJhForm (purchase receipts): registerWindow("TJhForm", ...).
-    // 16 TkcbjForm (stock alarm): registerWindow("TkcbjForm", ...).
+    auto* jhForm = new stock::TJhForm(*hub_, this);  // 15
+    jhForm->setGoodsPicker(spForm);
+    registerWindow(QStringLiteral("TJhForm"), jhForm);
+    registerWindow(QStringLiteral("TkcbjForm"), new stock::TkcbjForm(*hub_, this));  // 16
     // 17 Tlrform (profit): registerWindow("Tlrform", ...).
 
     // Controllers of the main window's own controls.
