@@ -15,10 +15,19 @@ QList<ui::GridColumn> catalogColumns() {
         c.sortable = false;  // the catalog keeps the order of 编号
         return c;
     };
-    return {col("商品编号", 80),  col("名称", 160),    col("类别", 80),
-            col("规格型号", 110), col("单位", 50),     col("折扣", 60, QStringLiteral("折扣(%)")),
-            col("进价", 80),      col("售价", 80),     col("含税单价", 100, {}, false),
-            col("库存", 80),      col("库存下限", 80), col("库存上限", 80),
+    // 进价 starts hidden: purchase prices show only once an opener with the right asks for them.
+    return {col("商品编号", 80),
+            col("名称", 160),
+            col("类别", 80),
+            col("规格型号", 110),
+            col("单位", 50),
+            col("折扣", 60, QStringLiteral("折扣(%)")),
+            col("进价", 80, {}, false),
+            col("售价", 80),
+            col("含税单价", 100, {}, false),
+            col("库存", 80),
+            col("库存下限", 80),
+            col("库存上限", 80),
             col("产地", 100)};
 }
 

@@ -14,8 +14,8 @@ class Dataset;
 // The rules of the goods catalog (table sp) behind the catalog window.
 namespace stock {
 
-// The catalog grid spgrid, one row per column, in the order shown. 进价 is shown or hidden by whoever
-// opens the window; 含税单价 is never shown.
+// The catalog grid spgrid, one row per column, in the order shown. 进价 starts hidden and is shown or
+// hidden by whoever opens the window; 含税单价 is never shown.
 QList<ui::GridColumn> catalogColumns();
 
 // The search as you type: every good whose 商品编号, 名称, 类别, 规格型号 or 单位 contains text, ordered
