@@ -2,6 +2,7 @@
 
 #include "data/DataHub.h"
 #include "data/DbError.h"
+#include "reports/WorkbookExport.h"
 #include "stock/Catalog.h"
 #include "ui/DataGrid.h"
 #include "ui/Dialogs.h"
@@ -81,6 +82,8 @@ TSpForm::TSpForm(data::DataHub& hub, QWidget* parent) : QDialog(parent), hub_(hu
     connect(edit, &QPushButton::clicked, this, &TSpForm::editGoods);
     connect(save, &QPushButton::clicked, this, &TSpForm::saveGoods);
     connect(del, &QPushButton::clicked, this, &TSpForm::deleteGood);
+    connect(exportButton_, &QPushButton::clicked, this,
+            [this] { reports::exportGrid(*spgrid_, QStringLiteral("货品资料"), this); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(spgrid_->view(), &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid() && spgrid_->isReadOnly()) pick(index.row());

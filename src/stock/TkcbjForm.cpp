@@ -3,6 +3,7 @@
 #include "data/DataHub.h"
 #include "data/Dataset.h"
 #include "data/DbError.h"
+#include "reports/WorkbookExport.h"
 #include "ui/DataGrid.h"
 #include "ui/Dialogs.h"
 
@@ -78,6 +79,9 @@ TkcbjForm::TkcbjForm(data::DataHub& hub, QWidget* parent) : QDialog(parent), hub
 
     connect(below, &QPushButton::clicked, this, [this] { showList(AlarmList::BelowMinimum); });
     connect(above, &QPushButton::clicked, this, [this] { showList(AlarmList::AboveMaximum); });
+    // Before a list is chosen bjqry is closed, and the export refuses with its message.
+    connect(exportButton_, &QPushButton::clicked, this,
+            [this] { reports::exportGrid(*bjgrid_, listTitle(), this); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -6,6 +6,8 @@
 #include "reports/Tlrform.h"
 #include "reports/Ttj_Form.h"
 #include "reports/WorkbookExport.h"
+#include "stock/TSpForm.h"
+#include "stock/TkcbjForm.h"
 #include "ui/DataGrid.h"
 #include "ui/LookupButton.h"
 #include "ui/ScriptedDialogs.h"
@@ -241,6 +243,41 @@ class TstReportWindows : public QObject {
         QCOMPARE(s.cell(3, 13), QString());  // no profit without a purchase price
         QCOMPARE(s.columnCount(), 13);
         QVERIFY(dialogs.messages().isEmpty());
+    }
+
+    // The stock alarm and the catalog hand their grids to the same export.
+    void stockWindowsExport() {
+        t_->insert("sp", {{"编号", 3}, {"商品编号", "G3"}, {"名称", "螺 母"}, {"库存", 4}, {"库存下限", 5}});
+        ui::ScriptedDialogs dialogs;
+        const QDir out(out_->path());
+
+        stock::TkcbjForm alarm(*hub_);
+        alarm.show();
+        QTest::mouseClick(buttonWithText(&alarm, "导出&Excel "), Qt::LeftButton);
+        QCOMPARE(dialogs.messages(), QStringList{kNotRunMessage});  // no list chosen yet
+        QVERIFY(out.isEmpty());
+        QTest::mouseClick(buttonWithText(&alarm, "低于下限&D"), Qt::LeftButton);
+        dialogs.clear();
+        QTest::mouseClick(buttonWithText(&alarm, "导出&Excel "), Qt::LeftButton);
+        QStringList files = out.entryList(QDir::Files);
+        QCOMPARE(files.size(), 1);
+        workbook::Sheet s = workbook::XlsxReader(out.filePath(files[0])).sheetAt(0);
+        QCOMPARE(s.cell(1, 3), QStringLiteral("低于库存下限产品"));
+        QCOMPARE(QStringList({s.cell(2, 5), s.cell(2, 6), s.cell(3, 1), s.cell(3, 4), s.cell(3, 5)}),
+                 QStringList({"库存下限", "售价", "G3", "4", "5"}));  // 库存上限 is hidden
+        QVERIFY(dialogs.lastMessage().startsWith(kNoSpreadsheetMessage));
+
+        stock::TSpForm catalog(*hub_);
+        catalog.show();
+        QTest::mouseClick(buttonWithText(&catalog, "&I导出Excel"), Qt::LeftButton);
+        files = out.entryList(QDir::Files, QDir::Time);
+        QCOMPARE(files.size(), 2);
+        const QString catalogFile = files.filter(QStringLiteral("货品资料_")).value(0);
+        QVERIFY(!catalogFile.isEmpty());
+        s = workbook::XlsxReader(out.filePath(catalogFile)).sheetAt(0);
+        QCOMPARE(s.cell(1, 3), QStringLiteral("货品资料"));
+        QCOMPARE(s.cell(2, 6), QStringLiteral("折扣(%)"));
+        QCOMPARE(s.rowCount(), 2 + 3);  // every good of the catalog
     }
 };
 
