@@ -10,6 +10,8 @@
 #include "data/DataHub.h"
 #include "notes/IssueController.h"
 #include "notes/NoteListController.h"
+#include "reports/Tlrform.h"
+#include "reports/Ttj_Form.h"
 #include "stock/TJhForm.h"
 #include "stock/TSpForm.h"
 #include "stock/TkcbjForm.h"
@@ -38,13 +40,13 @@ void TForm1::createSubsystems() {
     registerWindow(QStringLiteral("TtsForm"), new TtsForm(*hub_, this));               // 10
     registerWindow(QStringLiteral("TepassForm"), new users::TepassForm(*hub_, this));  // 11
     // 12 TSprnForm (print formats): registerWindow("TSprnForm", ...).
-    // 13 Ttj_Form (delivery statistics): registerWindow("Ttj_Form", ...).
+    registerWindow(QStringLiteral("Ttj_Form"), new reports::Ttj_Form(*hub_, this));  // 13
     registerWindow(QStringLiteral("TAboutForm"), new TAboutForm(this));  // 14
     auto* jhForm = new stock::TJhForm(*hub_, this);  // 15
     jhForm->setGoodsPicker(spForm);
     registerWindow(QStringLiteral("TJhForm"), jhForm);
     registerWindow(QStringLiteral("TkcbjForm"), new stock::TkcbjForm(*hub_, this));  // 16
-    // 17 Tlrform (profit): registerWindow("Tlrform", ...).
+    registerWindow(QStringLiteral("Tlrform"), new reports::Tlrform(*hub_, this));  // 17
 
     // Controllers of the main window's own controls.
     auto* tree = new customers::CustomerTreeController(trv(), sameLevelButton(), oneLevelDownButton(),
