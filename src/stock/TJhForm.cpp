@@ -107,7 +107,11 @@ TJhForm::TJhForm(data::DataHub& hub, QWidget* parent)
     auto* title = new QLabel(QStringLiteral("进货入库"), entry);
     title->setObjectName(QStringLiteral("titleLabel"));
     QFont titleFont = title->font();
-    titleFont.setPointSize(titleFont.pointSize() + 6);
+    // The program's font may be set in pixels (pointSize() is then -1).
+    if (titleFont.pixelSize() > 0)
+        titleFont.setPixelSize(titleFont.pixelSize() + 8);
+    else
+        titleFont.setPointSizeF(titleFont.pointSizeF() + 6);
     titleFont.setBold(true);
     title->setFont(titleFont);
     ztlabel_ = new QLabel(entry);
