@@ -55,6 +55,10 @@ TForm1::~TForm1() {
     // The windows are children of this one; drop them before the hub they work on goes.
     for (const QPointer<QDialog>& w : std::as_const(windows_)) delete w.data();
     windows_.clear();
+    // Closing the datasets signals; this window is half gone by then, its grids are not yet.
+    for (data::Dataset* d : hub_->findChildren<data::Dataset*>()) d->disconnect(this);
+    delete hub_;
+    hub_ = nullptr;
 }
 
 void TForm1::connectLayout() {

@@ -41,12 +41,12 @@ void TForm1::createSubsystems() {
     registerWindow(QStringLiteral("TepassForm"), new users::TepassForm(*hub_, this));  // 11
     // 12 TSprnForm (print formats): registerWindow("TSprnForm", ...).
     registerWindow(QStringLiteral("Ttj_Form"), new reports::Ttj_Form(*hub_, this));  // 13
-    registerWindow(QStringLiteral("TAboutForm"), new TAboutForm(this));  // 14
-    auto* jhForm = new stock::TJhForm(*hub_, this);  // 15
+    registerWindow(QStringLiteral("TAboutForm"), new TAboutForm(this));              // 14
+    auto* jhForm = new stock::TJhForm(*hub_, this);                                  // 15
     jhForm->setGoodsPicker(spForm);
     registerWindow(QStringLiteral("TJhForm"), jhForm);
     registerWindow(QStringLiteral("TkcbjForm"), new stock::TkcbjForm(*hub_, this));  // 16
-    registerWindow(QStringLiteral("Tlrform"), new reports::Tlrform(*hub_, this));  // 17
+    registerWindow(QStringLiteral("Tlrform"), new reports::Tlrform(*hub_, this));    // 17
 
     // Controllers of the main window's own controls.
     auto* tree = new customers::CustomerTreeController(trv(), sameLevelButton(), oneLevelDownButton(),
@@ -57,17 +57,19 @@ void TForm1::createSubsystems() {
     // Note list, status menu and line editing; issuing, whose notes the list shows at once.
     auto* noteList = new notes::NoteListController(
         *hub_,
-        {filterEdit(QStringLiteral("locedit")), filterEdit(QStringLiteral("rqedit")), filterEdit(QStringLiteral("TqEdit")),
-         filterEdit(QStringLiteral("khedit")), filterEdit(QStringLiteral("cpedit")), filterEdit(QStringLiteral("ztedit")),
-         filterEdit(QStringLiteral("qhedit")), filterEdit(QStringLiteral("kdedit")), filterEdit(QStringLiteral("ywedit")),
-         shdgrid(), cpgrid(), noteOperationsButton(), lineMenu()},
+        {filterEdit(QStringLiteral("locedit")), filterEdit(QStringLiteral("rqedit")),
+         filterEdit(QStringLiteral("TqEdit")), filterEdit(QStringLiteral("khedit")),
+         filterEdit(QStringLiteral("cpedit")), filterEdit(QStringLiteral("ztedit")),
+         filterEdit(QStringLiteral("qhedit")), filterEdit(QStringLiteral("kdedit")),
+         filterEdit(QStringLiteral("ywedit")), shdgrid(), cpgrid(), noteOperationsButton(), lineMenu()},
         this);
     auto* issuing = new notes::IssueController(
         *hub_,
         {shdno(), kpdate(), headerEdit(QStringLiteral("custname")), headerEdit(QStringLiteral("shdz")),
-         headerEdit(QStringLiteral("lxdh")), headerEdit(QStringLiteral("shcp")), headerEdit(QStringLiteral("kdr")),
-         headerEdit(QStringLiteral("ywy")), headerEdit(QStringLiteral("fhedit")), headerEdit(QStringLiteral("bz")), jedx(),
-         printNowButton(), printLaterButton()},
+         headerEdit(QStringLiteral("lxdh")), headerEdit(QStringLiteral("shcp")),
+         headerEdit(QStringLiteral("kdr")), headerEdit(QStringLiteral("ywy")),
+         headerEdit(QStringLiteral("fhedit")), headerEdit(QStringLiteral("bz")), jedx(), printNowButton(),
+         printLaterButton()},
         this);
     issuing->afterIssue = [noteList] { noteList->reread(); };
     // The print window of issuing: issuing->printHook (the printing subsystem sets it).
