@@ -10,6 +10,7 @@
 #include "data/DataHub.h"
 #include "notes/IssueController.h"
 #include "notes/NoteListController.h"
+#include "printing/TSprnForm.h"
 #include "reports/Tlrform.h"
 #include "reports/Ttj_Form.h"
 #include "stock/TJhForm.h"
@@ -39,7 +40,8 @@ void TForm1::createSubsystems() {
     // 9 legacy invoice window: not built.
     registerWindow(QStringLiteral("TtsForm"), new TtsForm(*hub_, this));               // 10
     registerWindow(QStringLiteral("TepassForm"), new users::TepassForm(*hub_, this));  // 11
-    // 12 TSprnForm (print formats): registerWindow("TSprnForm", ...).
+    auto* prnForm = new printing::TSprnForm(*hub_, this);  // 12
+    registerWindow(QStringLiteral("TSprnForm"), prnForm);
     registerWindow(QStringLiteral("Ttj_Form"), new reports::Ttj_Form(*hub_, this));  // 13
     registerWindow(QStringLiteral("TAboutForm"), new TAboutForm(this));              // 14
     auto* jhForm = new stock::TJhForm(*hub_, this);                                  // 15
@@ -72,8 +74,15 @@ void TForm1::createSubsystems() {
          printLaterButton()},
         this);
     issuing->afterIssue = [noteList] { noteList->reread(); };
-    // The print window of issuing: issuing->printHook (the printing subsystem sets it).
-    // Printing from the list: listPrintButton().
+    // The print window: step 7 of issuing with print now, and "送货单打印&P" of the note list.
+    issuing->printHook = [this, prnForm](const notes::PrintRequest& request) {
+        prnForm->printFromEntryTab(request);
+        activate();
+    };
+    connect(listPrintButton(), &QPushButton::clicked, this, [this, prnForm] {
+        prnForm->printFromNoteList();
+        activate();
+    });
 }
 
 }  // namespace app
