@@ -4,6 +4,7 @@
 #include "data/DbError.h"
 #include "reports/WorkbookExport.h"
 #include "stock/Catalog.h"
+#include "stock/WorkbookImport.h"
 #include "ui/DataGrid.h"
 #include "ui/Dialogs.h"
 
@@ -68,6 +69,7 @@ TSpForm::TSpForm(data::DataHub& hub, QWidget* parent) : QDialog(parent), hub_(hu
     progress_->setObjectName(QStringLiteral("ProgressBar1"));
     progress_->setValue(0);
     progress_->setMaximumWidth(200);
+    progress_->hide();  // shown while an import runs
     statusBar_->addPermanentWidget(progress_);
 
     auto* layout = new QVBoxLayout(this);
@@ -84,6 +86,11 @@ TSpForm::TSpForm(data::DataHub& hub, QWidget* parent) : QDialog(parent), hub_(hu
     connect(del, &QPushButton::clicked, this, &TSpForm::deleteGood);
     connect(exportButton_, &QPushButton::clicked, this,
             [this] { reports::exportGrid(*spgrid_, QStringLiteral("货品资料"), this); });
+    connect(importButton_, &QPushButton::clicked, this, [this] {
+        // A good being typed is stored (or refused) first: the import re-reads the list.
+        if (hub_.spqry->isModified() && !postPending()) return;
+        importGoodsWithUi(hub_, progress_);
+    });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(spgrid_->view(), &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid() && spgrid_->isReadOnly()) pick(index.row());

@@ -1,7 +1,9 @@
 #include "data/DataHub.h"
 #include "data/Dataset.h"
 #include "data/Transaction.h"
+#include "stock/TSpForm.h"
 #include "stock/WorkbookImport.h"
+#include "ui/DataGrid.h"
 #include "ui/ScriptedDialogs.h"
 #include "workbook/XlsxWriter.h"
 
@@ -11,6 +13,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -400,6 +404,41 @@ class TestImport : public QObject {
         QVERIFY(pgb->isHidden());
         QVERIFY(hub->spqry->isOpen());
         QCOMPARE(hub->spqry->count(), 1000);
+    }
+
+    // The catalog window's "&I导入商品": the goods show in its grid, the bar is hidden again.
+    void catalogWindowImports() {
+        db_->insert(QStringLiteral("sp"), {{"编号", 1}, {"商品编号", "A1"}, {"名称", "原有"}});
+        writeWorkbook(file(QStringLiteral("商品资料.xlsx")), QStringLiteral("商品资料"),
+                      {texts({"商品编号", "名称", "售价"}), QVariantList{"a1", "改名", 1},
+                       QVariantList{"A2", "螺母", 0.3}});
+        auto hub = db_->openHub();
+        hub->spqry->open();
+        TSpForm window(*hub);
+        window.setMode(TSpForm::kBrowse);
+        window.show();
+        auto* button = window.findChild<QPushButton*>(QStringLiteral("importButton"));
+        auto* bar = window.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
+        auto* grid = window.findChild<ui::DataGrid*>(QStringLiteral("spgrid"));
+        QVERIFY(button && bar && grid);
+        QCOMPARE(button->text(), QStringLiteral("&I导入商品"));
+
+        ui::ScriptedDialogs dialogs;
+        dialogs.answerFile(file(QStringLiteral("商品资料.xlsx")));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(dialogs.messages(), QStringList{kImportDoneText});
+        QCOMPARE(grid->view()->model()->rowCount(), 2);
+        QCOMPARE(hub->spqry->value(1, QStringLiteral("商品编号")).toString(), QStringLiteral("A2"));
+        QCOMPARE(hub->spqry->value(0, QStringLiteral("名称")).toString(), QStringLiteral("原有"));
+        QVERIFY(bar->isHidden());
+        QCOMPARE(bar->value(), 0);
+
+        // Cancelling asks nothing more and changes nothing.
+        dialogs.clear();
+        dialogs.answerFile(QString());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(dialogs.asked.size(), size_t(1));
+        QCOMPARE(hub->spqry->count(), 2);
     }
 };
 
