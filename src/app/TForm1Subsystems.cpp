@@ -5,6 +5,7 @@
 #include "app/TAboutForm.h"
 #include "app/TForm1.h"
 #include "app/TtsForm.h"
+#include "company/Txhdwform.h"
 #include "customers/CustomerTreeController.h"
 #include "customers/DeliveryListController.h"
 #include "data/DataHub.h"
@@ -27,7 +28,7 @@ void TForm1::createSubsystems() {
     // 1 TForm1 is this window; creating it opened the connection.
     registerWindow(QStringLiteral("TloginForm"), new users::TloginForm(*hub_, this));  // 2
     // 3, 4 legacy invoice windows: not built.
-    // 5 Txhdwform (company profile): registerWindow("Txhdwform", ...).
+    registerWindow(QStringLiteral("Txhdwform"), new company::Txhdwform(*hub_, this));  // 5
     // 6, 7 legacy invoice windows: not built.
     auto* spForm = new stock::TSpForm(*hub_, this);  // 8
     registerWindow(QStringLiteral("TSpForm"), spForm);
