@@ -1,5 +1,7 @@
 #include "printing/TSprnForm.h"
 
+#include "printing/DesignerWindow.h"
+
 #include "data/DataHub.h"
 #include "data/DbError.h"
 #include "data/Environment.h"
@@ -87,8 +89,9 @@ TSprnForm::TSprnForm(data::DataHub& hub, QWidget* parent) : QDialog(parent), hub
         preview.setDocumentName(documentName);
         preview.exec();
     };
-    designHook = [](const QString& templatePath) {
-        ui::dialogs().inform(QStringLiteral("报表格式文件：%1").arg(QDir::toNativeSeparators(templatePath)));
+    designHook = [this](const QString& templatePath) {
+        DesignerWindow designer(templatePath, this);
+        if (designer.isLoaded()) designer.exec();
     };
 }
 

@@ -651,7 +651,10 @@ void GridFooter::paintEvent(QPaintEvent*) {
         if (text.isEmpty()) continue;
         p.setPen(impl_->cols()[c].footerColor.isValid() ? impl_->cols()[c].footerColor
                                                         : palette().color(QPalette::Text));
-        p.drawText(cell.adjusted(3, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, text);
+        // A sum wider than its column keeps its leading digits: cutting them would show a wrong number.
+        const QRect inner = cell.adjusted(3, 0, -4, 0);
+        const bool fits = p.fontMetrics().horizontalAdvance(text) <= inner.width();
+        p.drawText(inner, (fits ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, text);
     }
 }
 
