@@ -39,4 +39,21 @@ void execRaw(const QSqlDatabase& db, const QString& sql);
 // Text of a value as the grids and statements see it: Null stays an empty string.
 inline QString textOf(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
 
+// A value that holds a number (as the database returns REAL and INTEGER columns).
+inline bool isNumberValue(const QVariant& v) {
+    switch (v.typeId()) {
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace data

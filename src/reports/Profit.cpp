@@ -5,14 +5,7 @@
 namespace reports {
 
 QList<ui::GridColumn> profitColumns() {
-    auto col = [](const char* field, const char* title, int width) {
-        ui::GridColumn c;
-        c.field = QString::fromUtf8(field);
-        c.title = QString::fromUtf8(title);
-        c.width = width;
-        c.readOnly = true;
-        return c;
-    };
+    const auto col = ui::reportColumn;
     QList<ui::GridColumn> cols = {
         col("日期2", "日期", 85), col("送货单号", "", 95), col("客户名称", "", 115), col("送货车牌", "", 75),
         col("业务员", "", 55),    col("状态", "", 55),     col("商品编号", "", 80),  col("名称", "", 95),

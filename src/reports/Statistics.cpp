@@ -162,14 +162,7 @@ const StatisticsVariant* findStatisticsVariant(const QString& caption) {
 }
 
 QList<ui::GridColumn> statisticsColumns() {
-    auto col = [](const char* field, const char* title, int width) {
-        ui::GridColumn c;
-        c.field = QString::fromUtf8(field);
-        c.title = QString::fromUtf8(title);
-        c.width = width;
-        c.readOnly = true;
-        return c;
-    };
+    const auto col = ui::reportColumn;
     QList<ui::GridColumn> cols = {
         col("日期2", "日期", 90), col("送货单号", "", 100), col("客户名称", "客户名称", 130),
         col("月份", "", 80),      col("送货车牌", "", 90),  col("状态", "", 60),

@@ -1,5 +1,6 @@
 #include "reports/WorkbookExport.h"
 
+#include "data/Sql.h"
 #include "data/Dataset.h"
 #include "data/DateText.h"
 #include "data/DbError.h"
@@ -34,22 +35,6 @@ struct ExportColumn {
     QString title;
     bool dates = false;  // every value is a date text
 };
-
-bool isNumber(const QVariant& v) {
-    switch (v.typeId()) {
-        case QMetaType::Double:
-        case QMetaType::Float:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-            return true;
-        default:
-            return false;
-    }
-}
 
 // Dates are stored as yyyy-MM-dd texts; only that exact form counts as a date here, so that a text
 // column that merely holds digits and dashes somewhere stays text.
@@ -149,7 +134,7 @@ QString writeGridWorkbook(const ui::DataGrid& grid, const QString& title, const 
             const QVariant v = ds->value(r, names[c.field]);
             if (v.isNull()) continue;
             const int row = r + 3, col = k + 1;
-            if (isNumber(v))
+            if (data::isNumberValue(v))
                 w.writeNumber(row, col, v.toDouble());
             else if (c.dates && storedIsoDate(v))
                 w.writeDate(row, col, *storedIsoDate(v));

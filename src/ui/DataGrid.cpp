@@ -1,5 +1,6 @@
 #include "ui/DataGrid.h"
 
+#include "data/Sql.h"
 #include "data/Dataset.h"
 #include "data/DbError.h"
 #include "data/Money.h"
@@ -35,20 +36,6 @@ namespace {
 constexpr int kRowHeight = 22;
 constexpr int kEllipsisWidth = 18;
 
-bool isNumberType(const QVariant& v) {
-    switch (v.typeId()) {
-        case QMetaType::Double:
-        case QMetaType::Float:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool sameValue(const QVariant& a, const QVariant& b) {
     return a.isNull() == b.isNull() && a == b;
 }
@@ -70,7 +57,7 @@ QString formatGridValue(const QVariant& v, int decimals) {
     if (!v.isValid() || v.isNull()) return {};
     if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
         return formatGridNumber(v.toDouble(), decimals);
-    if (isNumberType(v)) return decimals >= 0 ? formatGridNumber(v.toDouble(), decimals) : v.toString();
+    if (data::isNumberValue(v)) return decimals >= 0 ? formatGridNumber(v.toDouble(), decimals) : v.toString();
     if (v.typeId() == QMetaType::QDate) return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
     if (v.typeId() == QMetaType::QDateTime)
         return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
@@ -516,7 +503,7 @@ QVariant GridModel::data(const QModelIndex& idx, int role) const {
         }
         case Qt::TextAlignmentRole:
             return int(
-                (isNumberType(dataset_->value(idx.row(), col.field)) ? Qt::AlignRight : Qt::AlignLeft) |
+                (data::isNumberValue(dataset_->value(idx.row(), col.field)) ? Qt::AlignRight : Qt::AlignLeft) |
                 Qt::AlignVCenter);
         default:
             return {};

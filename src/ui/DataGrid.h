@@ -33,6 +33,16 @@ struct GridColumn {
     int decimals = -1;  // -1: numbers shown as they are (no trailing zeros); n: fixed n places
 };
 
+// A read-only report column: field, title (empty: the field name) and width.
+inline GridColumn reportColumn(const char* field, const char* title, int width) {
+    GridColumn c;
+    c.field = QString::fromUtf8(field);
+    c.title = QString::fromUtf8(title);
+    c.width = width;
+    c.readOnly = true;
+    return c;
+}
+
 // The one grid that serves every list: a dataset shown through Qt's model/view, with banded rows,
 // a footer row (static texts and live sums), title buttons that sort with markers, a per-row
 // background, a cell ellipsis button, Enter behaviours, and the find dialog (Ctrl+F).
