@@ -13,7 +13,10 @@
 // return the reason instead.
 
 #include "printing/Template.h"
+#include "printing/TemplateSettings.h"
 
+#include <QList>
+#include <QPointF>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -74,6 +77,69 @@ class DesignerModel {
     // Empty when done; otherwise the reason it was refused (a required object, a name in use ...).
     QString rename(const QString& name, const QString& newName);
     QString remove(const QString& name);
+
+    // --- display format, bands, page -----------------------------------------------------------
+    bool setItalic(const QString& name, bool italic);
+    bool setUnderline(const QString& name, bool underline);
+    bool setDisplayFormat(const QString& name, const DisplayFormat& format);
+    // Fill-to-lines of a child band: ToNRows and ToNRowsMode (rmCount, rmTillPageEnds, rmAddToCount).
+    bool setBandToNRows(const QString& band, int rows, const QString& mode = QStringLiteral("rmCount"));
+    // Paper of the first page: size in mm as it prints (already swapped for landscape), the Windows
+    // paper code (9 A4, 11 A5, 256 custom), orientation and margins in mm.
+    struct PageSetup {
+        double paperWidth = 210, paperHeight = 297;
+        int paperSize = 9;
+        bool landscape = false;
+        double leftMargin = 10, rightMargin = 10, topMargin = 10, bottomMargin = 10;
+        bool operator==(const PageSetup&) const = default;
+    };
+    PageSetup pageSetup() const;
+    bool setPageSetup(const PageSetup& setup);
+
+    // --- adding, copying, deleting ---------------------------------------------------------------
+    enum class NewObject { Text, Field, Picture, Line, Rectangle };
+    // Adds an object of that kind to the band ("" = the page's loose objects) at posMm (relative to
+    // the band) with a fresh name (Memo1, Picture1, Line1, Shape1 ... the first not in use), selects it
+    // alone and returns its name; "" when there is no such band. A text or field gets `text` (a field
+    // is given as [dataset."field"]); a picture takes `picture` (an image file's bytes, may be empty).
+    QString addObject(NewObject kind, const QString& band, QPointF posMm, const QString& text = {},
+                      const QByteArray& picture = {});
+    // The selected objects as clipboard text: FR3 XML of their elements, each with its band's name.
+    QString copySelection() const;
+    // Pastes text copySelection gave: each object into its own band when the template has it, else into
+    // fallbackBand, 2 mm right and down from where it was copied; a name in use (the seven required
+    // ones included) is replaced by a fresh one. Selects the pasted objects and returns their names
+    // (empty for text that is no copied objects).
+    QStringList paste(const QString& clipboard, const QString& fallbackBand = {});
+    // Deletes the selected objects; when one of them is required nothing is deleted and the reason is
+    // returned.
+    QString removeSelected();
+
+    // --- column-aligned resize -------------------------------------------------------------------
+    enum class Edge { Left, Right, Top, Bottom };
+    // Moves one edge of the object by deltaMm (positive = right or down). Unless alone, moving a left or
+    // right edge also moves every left or right edge of the other objects in the page header, header,
+    // master data and child bands that lies on the same x (within 0.1 mm): the column titles, the data
+    // cells and the empty-row cells that share that border follow, so the boxes stay aligned (the
+    // neighbour whose left edge is on the border narrows as the column widens). Top and bottom edges
+    // move alone. Returns the names of the objects changed.
+    QStringList resizeEdge(const QString& name, Edge edge, double deltaMm, bool alone = false);
+
+    // --- our own settings (per-printer offsets, background picture) -------------------------------
+    TemplateSettings settings() const;
+    void setSettings(const TemplateSettings& settings);
+
+    // --- undo and redo ---------------------------------------------------------------------------
+    // Every change above (and rename, remove, move ...) is one step; between beginGroup() and
+    // endGroup() all changes together are one step (the panel applying several fields, a drag).
+    // Undo and redo restore the template and the selection; loading or saving keeps the history,
+    // loading clears it.
+    void beginGroup();
+    void endGroup();
+    bool canUndo() const;
+    bool canRedo() const;
+    bool undo();
+    bool redo();
 
   private:
     ReportObject* find(const QString& name) { return tpl_.findObject(name); }

@@ -67,7 +67,4 @@ class DesignerWindow : public QDialog {
     QPushButton *saveBtn_, *previewBtn_, *closeBtn_;
 };
 
-// Sample data for previewing a delivery note template: the seven named objects and the datasets.
-Report sampleReport(const Template& tpl, const QString& fileName = {});
-
 }  // namespace printing
