@@ -1,7 +1,7 @@
 #include "printing/DesignerWindow.h"
 
+#include "printing/DesignerCanvas.h"
 #include "printing/PreviewWindow.h"
-#include "printing/Render.h"
 #include "printing/SampleData.h"
 #include "ui/Dialogs.h"
 
@@ -10,14 +10,8 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFormLayout>
-#include <QGraphicsRectItem>
-#include <QGraphicsScene>
-#include <QGraphicsSceneMouseEvent>
-#include <QGraphicsView>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -26,95 +20,6 @@
 namespace printing {
 
 namespace {
-
-constexpr double kBandGap = 4;  // mm between bands, room for the band's caption
-
-// An object as a box in the scene (scene units are millimetres).
-class ObjectItem : public QGraphicsRectItem {
-  public:
-    ObjectItem(DesignerWindow* window, const ReportObject& o, const ResolvedFont& font)
-        : QGraphicsRectItem(0, 0, std::max(0.0, unitsToMm(o.width)), std::max(0.0, unitsToMm(o.height))),
-          window_(window),
-          name_(o.name),
-          text_(o.text),
-          font_(font),
-          frame_(o.frame.typ),
-          hAlign_(o.hAlign),
-          kind_(o.kind) {
-        setFlags(ItemIsSelectable | ItemIsMovable);
-        setData(0, o.name);
-        setToolTip(o.name);
-    }
-
-    void paint(QPainter* p, const QStyleOptionGraphicsItem*, QWidget*) override {
-        const QRectF r = rect();
-        p->save();
-        p->setPen(QPen(QColor(180, 180, 180), 0, Qt::DotLine));
-        p->drawRect(r);
-        p->setPen(QPen(Qt::black, 0.26));
-        if (frame_ & Frame::Left) p->drawLine(r.topLeft(), r.bottomLeft());
-        if (frame_ & Frame::Right) p->drawLine(r.topRight(), r.bottomRight());
-        if (frame_ & Frame::Top) p->drawLine(r.topLeft(), r.topRight());
-        if (frame_ & Frame::Bottom) p->drawLine(r.bottomLeft(), r.bottomRight());
-        if (kind_ == ObjectKind::Memo || kind_ == ObjectKind::SysMemo) {
-            // Text at a tenth of a millimetre per pixel, so small fonts keep their size.
-            QFont f = qfontFor(font_);
-            f.setPixelSize(std::max(1, int(font_.pointSize * 25.4 / 72.0 * 10 + 0.5)));
-            p->setFont(f);
-            p->scale(0.1, 0.1);
-            const QRectF tr(r.x() * 10 + 5, r.y() * 10 + 2, r.width() * 10 - 10, r.height() * 10 - 4);
-            const int align = (hAlign_ == HAlign::Center  ? Qt::AlignHCenter
-                               : hAlign_ == HAlign::Right ? Qt::AlignRight
-                                                          : Qt::AlignLeft) |
-                              Qt::AlignVCenter | Qt::TextWordWrap;
-            p->drawText(tr, align, QString(text_).replace(QLatin1String("\r\n"), QLatin1String("\n")));
-        } else {
-            p->setFont(QFont());
-            p->scale(0.1, 0.1);
-            p->drawText(QRectF(r.x() * 10, r.y() * 10, r.width() * 10, r.height() * 10), Qt::AlignCenter,
-                        name_);
-        }
-        p->restore();
-        if (isSelected()) {
-            p->setPen(QPen(QColor(0, 120, 215), 0, Qt::DashLine));
-            p->drawRect(r);
-        }
-    }
-
-  protected:
-    void mousePressEvent(QGraphicsSceneMouseEvent* e) override {
-        start_ = pos();
-        QGraphicsRectItem::mousePressEvent(e);
-    }
-    void mouseReleaseEvent(QGraphicsSceneMouseEvent* e) override {
-        QGraphicsRectItem::mouseReleaseEvent(e);
-        const QPointF delta = pos() - start_;
-        if (!delta.isNull()) {
-            // Every selected item moved with this one; the model moves the selection.
-            DesignerWindow* w = window_;
-            const QString name = name_;
-            QTimer::singleShot(0, w, [w, name, delta] { w->objectDragged(name, delta); });
-        }
-    }
-
-  private:
-    DesignerWindow* window_;
-    QString name_, text_;
-    ResolvedFont font_;
-    int frame_;
-    HAlign hAlign_;
-    ObjectKind kind_;
-    QPointF start_;
-};
-
-int bandOrder(BandKind k) {
-    return int(k);  // the enum lists bands in the order they print
-}
-
-QString bandCaption(const Band& b) {
-    return QStringLiteral("%1 (%2)  高 %3 mm")
-        .arg(b.name, b.elementName(), QString::number(unitsToMm(b.height), 'f', 1));
-}
 
 QDoubleSpinBox* mmSpin(const QString& name, QWidget* parent) {
     auto* s = new QDoubleSpinBox(parent);
@@ -138,16 +43,9 @@ DesignerWindow::DesignerWindow(const QString& templatePath, QWidget* parent) : Q
         ui::dialogs().warn(error);
     }
 
-    scene_ = new QGraphicsScene(this);
-    view_ = new QGraphicsView(scene_, this);
-    view_->setObjectName("designView");
-    view_->setDragMode(QGraphicsView::RubberBandDrag);
-    view_->setBackgroundBrush(QColor(200, 200, 200));
-    const double pxPerMm = logicalDpiX() / 25.4;
-    view_->scale(pxPerMm, pxPerMm);
-    view_->installEventFilter(this);
-    view_->viewport()->installEventFilter(this);
-    connect(scene_, &QGraphicsScene::selectionChanged, this, &DesignerWindow::sceneSelectionChanged);
+    canvas_ = new DesignerCanvas(model_, this);
+    connect(canvas_, &DesignerCanvas::edited, this, &DesignerWindow::refresh);
+    connect(canvas_, &DesignerCanvas::selectionChanged, this, &DesignerWindow::loadPanel);
 
     auto* panel = new QWidget(this);
     auto* form = new QFormLayout(panel);
@@ -198,7 +96,7 @@ DesignerWindow::DesignerWindow(const QString& templatePath, QWidget* parent) : Q
     buttons->addStretch();
     buttons->addWidget(closeBtn_);
     auto* middle = new QHBoxLayout;
-    middle->addWidget(view_, 1);
+    middle->addWidget(canvas_, 1);
     middle->addWidget(panel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(middle, 1);
@@ -210,13 +108,15 @@ DesignerWindow::DesignerWindow(const QString& templatePath, QWidget* parent) : Q
         w.setDocumentName(QFileInfo(model_.fileName()).completeBaseName());
         w.exec();
     };
-    rebuildScene();
-    loadPanel();
-    updateTitle();
+    refresh();
+}
+
+QGraphicsView* DesignerWindow::view() const {
+    return canvas_;
 }
 
 QPointF DesignerWindow::bandOrigin(const QString& band) const {
-    return bandOrigins_.value(band);
+    return canvas_->bandOrigin(band);
 }
 
 void DesignerWindow::updateTitle() {
@@ -224,77 +124,10 @@ void DesignerWindow::updateTitle() {
                        .arg(QDir::toNativeSeparators(model_.fileName()), model_.isModified() ? "*" : ""));
 }
 
-void DesignerWindow::rebuildScene() {
-    const QSignalBlocker block(scene_);
-    scene_->clear();
-    bandOrigins_.clear();
-    if (model_.tpl().pages.isEmpty()) return;
-    const Page& page = model_.tpl().pages.first();
-    const double left = page.leftMargin;
-    const double width = page.paperWidth - page.leftMargin - page.rightMargin;
-    double y = page.topMargin;
-
-    struct Placed {
-        const Band* band;
-        QString name;
-        double height;
-        const QList<ReportObject>* objects;
-    };
-    QList<Placed> placed;
-    if (!page.objects.isEmpty()) {
-        double h = 0;
-        for (const ReportObject& o : page.objects)
-            h = std::max(h, unitsToMm(o.top + std::max(0.0, o.height)));
-        placed.append({nullptr, QString(), h, &page.objects});
-    }
-    QList<const Band*> bands;
-    for (const Band& b : page.bands) bands << &b;
-    std::stable_sort(bands.begin(), bands.end(), [](const Band* a, const Band* b) {
-        return bandOrder(a->kind) != bandOrder(b->kind) ? bandOrder(a->kind) < bandOrder(b->kind)
-                                                        : a->top < b->top;
-    });
-    for (const Band* b : bands) placed.append({b, b->name, unitsToMm(b->height), &b->objects});
-
-    double bottom = y;
-    for (const Placed& p : placed) bottom += kBandGap + p.height;
-    auto* paper =
-        scene_->addRect(0, 0, page.paperWidth, std::max(page.paperHeight, bottom + page.bottomMargin),
-                        QPen(Qt::black, 0), QBrush(Qt::white));
-    paper->setZValue(-2);
-
-    QFont caption;
-    caption.setPixelSize(3);
-    for (const Placed& p : placed) {
-        auto* text = scene_->addSimpleText(p.band ? bandCaption(*p.band) : QStringLiteral("页面"), caption);
-        text->setBrush(QColor(90, 90, 160));
-        text->setPos(left, y + 0.2);
-        y += kBandGap;
-        auto* area = scene_->addRect(left, y, width, p.height, QPen(QColor(90, 90, 160), 0, Qt::DashLine),
-                                     QBrush(QColor(245, 247, 255)));
-        area->setZValue(-1);
-        bandOrigins_.insert(p.name, QPointF(left, y));
-        for (const ReportObject& o : *p.objects) {
-            auto* item = new ObjectItem(this, o, model_.font(o.name));
-            item->setPos(left + unitsToMm(o.left), y + unitsToMm(o.top));
-            item->setSelected(model_.selection().contains(o.name));
-            scene_->addItem(item);
-        }
-        y += p.height;
-    }
-    scene_->setSceneRect(paper->rect().adjusted(-5, -5, 5, 5));
-}
-
 void DesignerWindow::refresh() {
-    rebuildScene();
+    canvas_->rebuild();
     loadPanel();
     updateTitle();
-}
-
-void DesignerWindow::sceneSelectionChanged() {
-    QStringList names;
-    for (QGraphicsItem* i : scene_->selectedItems()) names << i->data(0).toString();
-    model_.select(names);
-    loadPanel();
 }
 
 void DesignerWindow::loadPanel() {
@@ -338,41 +171,6 @@ void DesignerWindow::applyPanel() {
         model_.setFontSize(name, fontSizeSpin_->value());
     model_.setBold(name, boldCheck_->isChecked());
     QTimer::singleShot(0, this, &DesignerWindow::refresh);
-}
-
-void DesignerWindow::objectDragged(const QString&, QPointF deltaMm) {
-    model_.moveSelected(deltaMm.x(), deltaMm.y());
-    refresh();
-}
-
-bool DesignerWindow::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == view_ || watched == view_->viewport()) && event->type() == QEvent::KeyPress) {
-        auto* k = static_cast<QKeyEvent*>(event);
-        const double step = (k->modifiers() & Qt::ControlModifier) ? 0.1 : 0.5;
-        double dx = 0, dy = 0;
-        switch (k->key()) {
-            case Qt::Key_Left:
-                dx = -step;
-                break;
-            case Qt::Key_Right:
-                dx = step;
-                break;
-            case Qt::Key_Up:
-                dy = -step;
-                break;
-            case Qt::Key_Down:
-                dy = step;
-                break;
-            default:
-                return QDialog::eventFilter(watched, event);
-        }
-        if (!model_.selection().isEmpty()) {
-            model_.moveSelected(dx, dy);
-            refresh();
-        }
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 bool DesignerWindow::save() {

@@ -14,12 +14,13 @@
 
 class QCheckBox;
 class QDoubleSpinBox;
-class QGraphicsScene;
 class QGraphicsView;
 class QLineEdit;
 class QPushButton;
 
 namespace printing {
+
+class DesignerCanvas;
 
 class DesignerWindow : public QDialog {
     Q_OBJECT
@@ -29,7 +30,7 @@ class DesignerWindow : public QDialog {
     bool isLoaded() const { return loaded_; }
 
     DesignerModel& model() { return model_; }
-    QGraphicsView* view() const { return view_; }
+    QGraphicsView* view() const;
     // Where each band starts in the scene (mm from the paper's top), by band name.
     QPointF bandOrigin(const QString& band) const;
 
@@ -42,24 +43,16 @@ class DesignerWindow : public QDialog {
 
     // The current selection changed or an edit was made: redraw and refill the panel.
     void refresh();
-    void objectDragged(const QString& name, QPointF deltaMm);
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void rebuildScene();
     void loadPanel();
     void applyPanel();
-    void sceneSelectionChanged();
     void updateTitle();
 
     DesignerModel model_;
     bool loaded_ = false;
     bool filling_ = false;
-    QHash<QString, QPointF> bandOrigins_;
-    QGraphicsScene* scene_;
-    QGraphicsView* view_;
+    DesignerCanvas* canvas_;
     QLineEdit* nameEdit_;
     QDoubleSpinBox *leftSpin_, *topSpin_, *widthSpin_, *heightSpin_, *fontSizeSpin_;
     QLineEdit* textEdit_;
