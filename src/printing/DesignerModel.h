@@ -118,11 +118,16 @@ class DesignerModel {
     // --- column-aligned resize -------------------------------------------------------------------
     enum class Edge { Left, Right, Top, Bottom };
     // Moves one edge of the object by deltaMm (positive = right or down). Unless alone, moving a left or
-    // right edge also moves every left or right edge of the other objects in the page header, header,
-    // master data and child bands that lies on the same x (within 0.1 mm): the column titles, the data
-    // cells and the empty-row cells that share that border follow, so the boxes stay aligned (the
-    // neighbour whose left edge is on the border narrows as the column widens). Top and bottom edges
-    // move alone. Returns the names of the objects changed.
+    // right edge that is a column border also moves the edges of the table's other cells that lie on
+    // the same x (within 0.1 mm): the column titles, the data cells and the empty-row cells that share
+    // that border follow, so the boxes stay aligned (the neighbour whose left edge is on the border
+    // narrows as the column widens). The column borders are the edges of the objects in the header,
+    // master data and child bands; every object there is a cell, and in the page header and footer
+    // bands an object is a cell when both its ends lie on column borders (a vertical rule on one
+    // follows too), so the note's other header texts keep their place. An object elsewhere (page
+    // footer, title, summary, loose) and top and bottom edges move alone. Widths stay at least 0 for
+    // all at once (the delta is cut for all of them). Returns the names of the objects changed,
+    // the grabbed one first; empty when nothing changed.
     QStringList resizeEdge(const QString& name, Edge edge, double deltaMm, bool alone = false);
 
     // --- our own settings (per-printer offsets, background picture) -------------------------------
@@ -132,8 +137,10 @@ class DesignerModel {
     // --- undo and redo ---------------------------------------------------------------------------
     // Every change above (and rename, remove, move ...) is one step; between beginGroup() and
     // endGroup() all changes together are one step (the panel applying several fields, a drag).
-    // Undo and redo restore the template and the selection; loading or saving keeps the history,
-    // loading clears it.
+    // Undo and redo restore the template and the selection; saving keeps the history, loading clears
+    // it. A new change after an undo drops the steps that could be redone. The modified flag follows:
+    // undoing or redoing back to the state last loaded or saved clears it. Undo and redo refuse while
+    // a group is open.
     void beginGroup();
     void endGroup();
     bool canUndo() const;
@@ -146,12 +153,32 @@ class DesignerModel {
     // Sets the object's own font to what it prints with now, so that a change of one property keeps
     // the others.
     void ownFont(ReportObject& o, const QString& name);
+    // Records that the edit under way changed the template (really) or left it as it was.
     bool changed(bool really);
+    // The first name of the form prefix1, prefix2 ... that no object or band uses.
+    QString freshName(const QString& prefix) const;
+    // The objects' list of a band ("" = the first page's loose objects); nullptr when there is none.
+    QList<ReportObject>* objectsOf(const QString& band);
+
+    // One undo step: the template and the selection as they were before it.
+    struct Snapshot {
+        Template tpl;
+        QStringList selection;
+    };
+    // Every edit runs inside one (an RAII beginGroup/endGroup): only the outermost records a step, and
+    // only when something changed.
+    class Step;
 
     Template tpl_;
     QString fileName_;
     QStringList selection_;
     bool modified_ = false;
+
+    QList<Snapshot> undo_, redo_;
+    Snapshot groupStart_;        // the state when the outermost group began
+    int groupDepth_ = 0;         // open groups (edits count as groups too)
+    bool groupChanged_ = false;  // a change happened inside the open group
+    qsizetype savedAt_ = 0;      // undo_.size() when the file was last loaded or saved; -1: lost
 };
 
 }  // namespace printing
