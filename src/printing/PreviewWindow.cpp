@@ -51,6 +51,9 @@ PreviewWindow::PreviewWindow(PreparedReport report, QWidget* parent)
             &QAction::triggered, preview_, [this] { preview_->zoomOut(); });
     connect(addAction(QStringLiteral("actFit"), QStringLiteral("整页")), &QAction::triggered, preview_,
             &QPrintPreviewWidget::fitInView);
+    backgroundAction_ = addAction(QStringLiteral("actBackground"), QStringLiteral("显示底图"));
+    backgroundAction_->setCheckable(true);
+    connect(backgroundAction_, &QAction::toggled, preview_, [this] { preview_->updatePreview(); });
     toolBar_->addSeparator();
     connect(addAction(QStringLiteral("actFirst"), QStringLiteral("首页"), Qt::Key_Home), &QAction::triggered,
             this, [this] { goToPage(1); });
@@ -108,6 +111,13 @@ QAction* PreviewWindow::addAction(const QString& name, const QString& text, cons
 void PreviewWindow::setReport(PreparedReport report) {
     report_ = std::move(report);
     if (!userPageSetup_) setupPrinter(previewPrinter_, report_);
+    const auto& background = report_.settings.background;
+    backgroundImage_ = background ? QImage::fromData(background->image) : QImage();
+    {
+        const QSignalBlocker block(backgroundAction_);
+        backgroundAction_->setChecked(background && background->showInPreview);
+    }
+    backgroundAction_->setVisible(!backgroundImage_.isNull());
     noticeLabel_->setText(report_.notices.isEmpty()
                               ? QString()
                               : QStringLiteral("提示：") + report_.notices.join(QStringLiteral("；")));
@@ -121,8 +131,18 @@ void PreviewWindow::setDocumentName(const QString& name) {
     printer_.setDocName(name);
 }
 
+void PreviewWindow::setPrinterName(const QString& name) {
+    if (!name.isEmpty()) printer_.setPrinterName(name);
+}
+
+bool PreviewWindow::backgroundShown() const {
+    return !backgroundImage_.isNull() && backgroundAction_->isChecked();
+}
+
 void PreviewWindow::paint(QPrinter* printer) {
-    paintReport(report_, *printer, printer->resolution(), 0, 0, nullptr, userPageSetup_, highlight_);
+    // The preview shows the pages as the template lays them out: no printer's adjustment.
+    paintReport(report_, *printer, printer->resolution(), 0, 0, nullptr, userPageSetup_, highlight_, {},
+                backgroundShown() ? &*report_.settings.background : nullptr);
 }
 
 int PreviewWindow::currentPage() const {

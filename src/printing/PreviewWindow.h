@@ -1,7 +1,10 @@
 #pragma once
 // The report preview: the prepared pages at the template's paper size, with printing (print dialog, the
 // default printer preselected), page setup, export to PDF, zoom, page navigation ("第 n 页 / 共 m 页")
-// and search. Every dialog goes through ui::dialogs().
+// and search. Every dialog goes through ui::dialogs(). Printing applies the adjustment the report's
+// settings keep for the chosen printer; the preview and the exported PDF show the pages as they are.
+// When the report's template has a background picture of the blank form, "显示底图" (actBackground)
+// shows it under the pages; it is never printed or exported.
 //
 //   printing::PreviewWindow preview(report.prepare(), parent);
 //   preview.setDocumentName("送货单 200911 0001");   // default PDF name and print job name
@@ -10,6 +13,7 @@
 #include "printing/Report.h"
 
 #include <QDialog>
+#include <QImage>
 #include <QPrinter>
 
 class QAction;
@@ -29,13 +33,19 @@ class PreviewWindow : public QDialog {
     void setReport(PreparedReport report);
     const PreparedReport& report() const { return report_; }
     void setDocumentName(const QString& name);
+    // Preselects the printer the print dialog offers (the default printer otherwise).
+    void setPrinterName(const QString& name);
+    // Whether the background picture is drawn under the pages now (actBackground checked and the
+    // report has a readable picture).
+    bool backgroundShown() const;
 
     int currentPage() const;  // 1-based
     int pageCount() const { return report_.pageCount(); }
     QString pageText() const;  // "第 n 页 / 共 m 页"
 
     // The actions of the tool bar, also reachable by objectName (actPrint, actPageSetup, actExportPdf,
-    // actZoomIn, actZoomOut, actFit, actFirst, actPrev, actNext, actLast, actFind, actClose).
+    // actZoomIn, actZoomOut, actFit, actBackground, actFirst, actPrev, actNext, actLast, actFind,
+    // actClose).
     bool print();             // print dialog, then the printer; false when cancelled or failed
     void pageSetup();         // page setup dialog; the chosen paper is used from then on
     bool exportPdf();         // save dialog, then the PDF file
@@ -63,6 +73,8 @@ class PreviewWindow : public QDialog {
     QLabel* noticeLabel_;
     QLineEdit* searchEdit_;
     QToolBar* toolBar_;
+    QAction* backgroundAction_;
+    QImage backgroundImage_;  // the report's background picture, decoded; null when it has none
 };
 
 }  // namespace printing

@@ -70,7 +70,36 @@ static Qt::PenStyle penStyle(const QString& s) {
     return Qt::SolidLine;
 }
 
-void paintPage(QPainter& p, const PreparedPage& page, double k, QPointF origin) {
+PreparedPage adjustedPage(const PreparedPage& page, const PrinterAdjustment& a) {
+    PreparedPage out = page;
+    if (a.isIdentity()) return out;
+    const double s = a.yScale > 0 ? a.yScale : 1;
+    auto point = [&](QPointF mm) { return QPointF(mm.x() + a.dxMm, mm.y() * s + a.dyMm); };
+    for (PreparedItem& it : out.items) {
+        it.rect = QRectF(point(it.rect.topLeft()), QSizeF(it.rect.width(), it.rect.height() * s));
+        it.p1 = point(it.p1);
+        it.p2 = point(it.p2);
+    }
+    return out;
+}
+
+void paintBackground(QPainter& p, const QImage& image, const QTransform& imageToPaper, QSizeF paperMm,
+                     double k, QPointF origin) {
+    if (image.isNull()) return;
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p.setClipRect(QRectF(origin, paperMm * k), Qt::IntersectClip);
+    // image pixels -> paper mm -> device pixels
+    p.setTransform(imageToPaper * QTransform(k, 0, 0, k, origin.x(), origin.y()) * p.transform());
+    p.drawImage(QPointF(0, 0), image);
+    p.restore();
+}
+
+void paintPage(QPainter& p, const PreparedPage& original, double k, QPointF origin,
+               const PrinterAdjustment& adjustment) {
+    const PreparedPage adjusted =
+        adjustment.isIdentity() ? PreparedPage() : adjustedPage(original, adjustment);
+    const PreparedPage& page = adjustment.isIdentity() ? original : adjusted;
     auto pt = [&](QPointF mm) { return origin + mm * k; };
     auto rc = [&](const QRectF& mm) { return QRectF(pt(mm.topLeft()), mm.size() * k); };
     p.save();
@@ -158,7 +187,8 @@ void paintPage(QPainter& p, const PreparedPage& page, double k, QPointF origin) 
 }
 
 bool paintReport(const PreparedReport& report, QPagedPaintDevice& device, int resolution, int fromPage,
-                 int toPage, QString* error, bool keepDeviceLayout, const QString& highlight) {
+                 int toPage, QString* error, bool keepDeviceLayout, const QString& highlight,
+                 const PrinterAdjustment& adjustment, const BackgroundPicture* background) {
     if (report.pages.isEmpty()) {
         if (error) *error = QStringLiteral("报表没有可打印的页。");
         return false;
@@ -172,6 +202,8 @@ bool paintReport(const PreparedReport& report, QPagedPaintDevice& device, int re
         return false;
     }
     const double k = resolution / 25.4;
+    QImage backgroundImage;
+    if (background) backgroundImage = QImage::fromData(background->image);
     for (int i = first; i <= last; ++i) {
         if (i > first) {
             const QPageLayout next = pageLayoutFor(report.pages[i]);
@@ -180,9 +212,14 @@ bool paintReport(const PreparedReport& report, QPagedPaintDevice& device, int re
         }
         // Painter coordinates start at the paint rectangle; pages are drawn from the paper's corner.
         const QPointF origin = -QPointF(device.pageLayout().paintRectPixels(resolution).topLeft());
-        paintPage(p, report.pages[i], k, origin);
+        const PreparedPage& page = report.pages[i];
+        if (!backgroundImage.isNull())
+            paintBackground(p, backgroundImage,
+                            background->imageToPaper(backgroundImage.size(), page.paperSize.width()),
+                            page.paperSize, k, origin);
+        paintPage(p, page, k, origin, adjustment);
         if (!highlight.isEmpty())
-            for (const PreparedItem& it : report.pages[i].items)
+            for (const PreparedItem& it : page.items)
                 if (it.kind == PreparedItem::Kind::Text && it.text.contains(highlight, Qt::CaseInsensitive))
                     p.fillRect(QRectF(origin + it.rect.topLeft() * k, it.rect.size() * k),
                                QColor(255, 230, 0, 90));
@@ -204,7 +241,8 @@ void setupPrinter(QPrinter& printer, const PreparedReport& report) {
 bool printReport(const PreparedReport& report, QPrinter& printer, QString* error, bool keepPrinterLayout) {
     int from = 0, to = 0;
     if (printer.printRange() == QPrinter::PageRange) from = printer.fromPage(), to = printer.toPage();
-    const bool ok = paintReport(report, printer, printer.resolution(), from, to, error, keepPrinterLayout);
+    const bool ok = paintReport(report, printer, printer.resolution(), from, to, error, keepPrinterLayout, {},
+                                report.settings.adjustmentFor(printer.printerName()));
     if (ok && printer.printerState() == QPrinter::Error) {
         if (error) *error = QStringLiteral("打印机报告了错误，送货单可能没有打印出来。");
         return false;
@@ -212,13 +250,16 @@ bool printReport(const PreparedReport& report, QPrinter& printer, QString* error
     return ok;
 }
 
-bool renderPdf(const PreparedReport& report, const QString& path, QString* error) {
+bool renderPdf(const PreparedReport& report, const QString& path, QString* error,
+               const QString& printerName) {
     QPdfWriter pdf(path);
     pdf.setResolution(600);
     pdf.setCreator(QStringLiteral("送货单打印"));
     pdf.setTitle(QFileInfo(path).completeBaseName());
     QString why;
-    if (!paintReport(report, pdf, pdf.resolution(), 0, 0, &why)) {
+    const PrinterAdjustment adjustment =
+        printerName.isEmpty() ? PrinterAdjustment() : report.settings.adjustmentFor(printerName);
+    if (!paintReport(report, pdf, pdf.resolution(), 0, 0, &why, false, {}, adjustment)) {
         if (error)
             *error = QStringLiteral("无法写入 PDF 文件“%1”：%2").arg(QFileInfo(path).absoluteFilePath(), why);
         return false;

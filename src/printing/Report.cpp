@@ -684,10 +684,13 @@ PreparedReport Report::prepare() const {
     }
     LayoutEngine first(*this, 0);
     PreparedReport r = first.run();
-    if (!totals) return r;
-    // Second pass: now the number of pages is known.
-    LayoutEngine second(*this, r.pageCount());
-    return second.run();
+    if (totals) {
+        // Second pass: now the number of pages is known.
+        LayoutEngine second(*this, r.pageCount());
+        r = second.run();
+    }
+    r.settings = readSettings(tpl_);
+    return r;
 }
 
 }  // namespace printing

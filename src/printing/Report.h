@@ -17,6 +17,7 @@
 //   printing::PreviewWindow(pages).exec();          // or printing::renderPdf(pages, file, &error)
 
 #include "printing/Template.h"
+#include "printing/TemplateSettings.h"
 
 #include <QColor>
 #include <QHash>
@@ -103,6 +104,9 @@ struct PreparedReport {
     QVector<PreparedPage> pages;
     // Things the layout could not do (unknown expressions and object kinds, scripts not run), each once.
     QStringList notices;
+    // The template's own settings: the printers' offsets that printing applies, the background picture
+    // the preview can show under the pages.
+    TemplateSettings settings;
     int pageCount() const { return int(pages.size()); }
     // Pages (0-based) on which a text item holds t, case-insensitive.
     QList<int> pagesContaining(const QString& t) const;

@@ -1,12 +1,26 @@
 // Our settings kept with a template: per-printer offsets and the background picture of the blank form,
 // their round trip through the .fr3 file, and where they take effect.
 #include "NoteFixture.h"
+#include "printing/Calibration.h"
 #include "printing/Fr3.h"
+#include "printing/PreviewWindow.h"
+#include "printing/PrinterAdjustmentsDialog.h"
+#include "printing/Render.h"
 #include "printing/TemplateSettings.h"
+#include "ui/ScriptedDialogs.h"
 
+#include <QAction>
 #include <QBuffer>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -51,6 +65,83 @@ TemplateSettings sampleSettings() {
 
 bool near(QPointF a, QPointF b, double eps = 1e-6) {
     return qAbs(a.x() - b.x()) < eps && qAbs(a.y() - b.y()) < eps;
+}
+
+// A word of a PDF page as poppler reads it back: its text and its box in mm from the paper's corner.
+struct PdfWord {
+    QString text;
+    QRectF box;
+};
+
+// The words of a PDF file's first page (pdftotext -bbox of poppler-utils, see scripts/install-deps.sh).
+QList<PdfWord> pdfWords(const QString& path) {
+    const QString tool = QStandardPaths::findExecutable("pdftotext");
+    if (tool.isEmpty()) qFatal("pdftotext (poppler-utils) is needed to read PDF files back");
+    QProcess p;
+    p.start(tool, {"-bbox", "-f", "1", "-l", "1", path, "-"});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) return {};
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression word(
+        R"re(<word xMin="([-\d.]+)" yMin="([-\d.]+)" xMax="([-\d.]+)" yMax="([-\d.]+)">([^<]*)</word>)re");
+    QList<PdfWord> words;
+    const double k = 25.4 / 72;
+    for (auto it = word.globalMatch(out); it.hasNext();) {
+        const auto m = it.next();
+        words.append(
+            {m.captured(5), QRectF(QPointF(m.captured(1).toDouble() * k, m.captured(2).toDouble() * k),
+                                   QPointF(m.captured(3).toDouble() * k, m.captured(4).toDouble() * k))});
+    }
+    return words;
+}
+
+// Whether every word of `plain` appears in `moved` with its box where the adjustment puts it: the top
+// left corner at (x + dx, y * scale + dy), the glyphs as high as before. Tolerances in mm.
+QString compareWords(const QList<PdfWord>& plain, const QList<PdfWord>& moved, const PrinterAdjustment& a) {
+    if (plain.isEmpty() || plain.size() != moved.size())
+        return QString("%1 words against %2").arg(plain.size()).arg(moved.size());
+    for (const PdfWord& w : plain) {
+        const QPointF expected(w.box.left() + a.dxMm, w.box.top() * a.yScale + a.dyMm);
+        bool found = false;
+        for (const PdfWord& m : moved)
+            if (m.text == w.text && qAbs(m.box.left() - expected.x()) < 0.05 &&
+                qAbs(m.box.top() - expected.y()) < 0.1 && qAbs(m.box.height() - w.box.height()) < 0.05 &&
+                qAbs(m.box.width() - w.box.width()) < 0.05)
+                found = true;
+        if (!found)
+            return QString("%1 at %2, %3 mm: expected at %4, %5 mm")
+                .arg(w.text)
+                .arg(w.box.left())
+                .arg(w.box.top())
+                .arg(expected.x())
+                .arg(expected.y());
+    }
+    return {};
+}
+
+bool pdfHasImage(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) qFatal("no PDF %s", qPrintable(path));
+    static const QRegularExpression image(R"(/Subtype\s*/Image)");
+    return image.match(QString::fromLatin1(f.readAll())).hasMatch();
+}
+
+// A page with a few words and no picture, and a large red background picture in its settings.
+PreparedReport pageWithBackground() {
+    PreparedReport r;
+    PreparedPage page;
+    page.paperSize = QSizeF(210, 145);
+    page.margins = QMarginsF(10, 10, 10, 10);
+    PreparedItem t;
+    t.kind = PreparedItem::Kind::Text;
+    t.rect = QRectF(30, 40, 60, 8);
+    t.text = "东方五金商行";
+    page.items.append(t);
+    r.pages.append(page);
+    BackgroundPicture b;
+    b.image = pngBytes(420, 290);
+    b.showInPreview = true;
+    r.settings.background = b;
+    return r;
 }
 
 }  // namespace
@@ -200,6 +291,268 @@ class TstPrinterSettings : public QObject {
                  qPrintable(QString("%1, %2").arg(t.map(imagePoint).x()).arg(t.map(imagePoint).y())));
         QVERIFY(!t.isRotating());
         QCOMPARE(t.m11(), t.m22());
+    }
+
+    void preparedReportCarriesTheSettings() {
+        Report r;
+        QVERIFY(r.load(referenceTemplatePath()));
+        QCOMPARE(r.prepare().settings, TemplateSettings());
+        writeSettings(r.tpl(), sampleSettings());
+        QCOMPARE(r.prepare().settings, sampleSettings());
+    }
+
+    void printerAdjustmentInThePdfForThatPrinter() {
+        Report r;
+        QVERIFY(r.load(referenceTemplatePath()));
+        fillNoteObjects(r);
+        r.setDataset(customerDataset());
+        r.setDataset(linesDataset(12));
+        TemplateSettings s;
+        const PrinterAdjustment a{"Printer A", 3, -2, 1.01};
+        s.setAdjustment(a);
+        s.setAdjustment({"Printer C", -1, 4, 1});
+        writeSettings(r.tpl(), s);
+        const PreparedReport note = r.prepare();
+
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY2(renderPdf(note, dir.filePath("plain.pdf"), &error), qPrintable(error));
+        QVERIFY2(renderPdf(note, dir.filePath("a.pdf"), &error, "printer a"), qPrintable(error));
+        QVERIFY2(renderPdf(note, dir.filePath("b.pdf"), &error, "Printer B"), qPrintable(error));
+        const QList<PdfWord> plain = pdfWords(dir.filePath("plain.pdf"));
+        QVERIFY(plain.size() > 50);
+        // The note's number and the customer's phone at the top, the last line's amount and words of the
+        // footer further down all move as the printer needs (CJK texts read back as other code points,
+        // which is no matter: each word is compared with itself).
+        auto has = [&](const QString& w) {
+            return std::any_of(plain.begin(), plain.end(), [&](const PdfWord& p) { return p.text == w; });
+        };
+        QVERIFY(has("2009110001") && has("020-87654321") && has("126.00"));
+        QVERIFY(std::any_of(plain.begin(), plain.end(), [](const PdfWord& p) { return p.box.top() > 115; }));
+        const QString moved = compareWords(plain, pdfWords(dir.filePath("a.pdf")), a);
+        QVERIFY2(moved.isEmpty(), qPrintable(moved));
+        // Another printer's name: as the template lays it out.
+        const QString unmoved = compareWords(plain, pdfWords(dir.filePath("b.pdf")), PrinterAdjustment());
+        QVERIFY2(unmoved.isEmpty(), qPrintable(unmoved));
+    }
+
+    void adjustedPageMovesPositionsNotSizes() {
+        PreparedPage page;
+        page.paperSize = QSizeF(210, 145);
+        PreparedItem t;
+        t.kind = PreparedItem::Kind::Text;
+        t.rect = QRectF(20, 100, 30, 5);
+        t.font.pointSize = 12;
+        t.gapY = 0.3;
+        PreparedItem l;
+        l.kind = PreparedItem::Kind::Line;
+        l.p1 = {10, 50};
+        l.p2 = {200, 60};
+        page.items << t << l;
+        const PreparedPage out = adjustedPage(page, {"P", 3, -2, 1.01});
+        QCOMPARE(out.items[0].rect.topLeft(), QPointF(23, 99));
+        QCOMPARE(out.items[0].rect.width(), 30.0);
+        QVERIFY(qAbs(out.items[0].rect.height() - 5.05) < 1e-9);
+        QCOMPARE(out.items[0].font.pointSize, 12.0);
+        QCOMPARE(out.items[0].gapY, 0.3);
+        QVERIFY(near(out.items[1].p1, {13, 48.5}));
+        QVERIFY(near(out.items[1].p2, {203, 58.6}));
+        QCOMPARE(out.items[1].frameWidth, l.frameWidth);
+    }
+
+    void backgroundOnlyInThePreview() {
+        ui::ScriptedDialogs dialogs;
+        const PreparedReport r = pageWithBackground();
+        QTemporaryDir dir;
+        QVERIFY(renderPdf(r, dir.filePath("pdf.pdf")));
+        QVERIFY(!pdfHasImage(dir.filePath("pdf.pdf")));
+        QVERIFY(renderPdf(r, dir.filePath("printer.pdf"), nullptr, "Printer A"));
+        QVERIFY(!pdfHasImage(dir.filePath("printer.pdf")));
+
+        PreviewWindow w(r);
+        auto* act = w.findChild<QAction*>("actBackground");
+        QVERIFY(act);
+        QCOMPARE(act->text(), QString("显示底图"));
+        QVERIFY(act->isCheckable() && act->isVisible() && act->isChecked());  // showInPreview
+        QVERIFY(w.backgroundShown());
+        // What the preview draws: the picture under the page while the action is on.
+        auto previewDraws = [&](const QString& file) {
+            QPrinter pdf(QPrinter::HighResolution);
+            pdf.setOutputFormat(QPrinter::PdfFormat);
+            pdf.setOutputFileName(dir.filePath(file));
+            emit w.findChild<QPrintPreviewWidget*>("preview")->paintRequested(&pdf);
+            return pdfHasImage(dir.filePath(file));
+        };
+        QVERIFY(previewDraws("shown.pdf"));
+        act->trigger();
+        QVERIFY(!w.backgroundShown());
+        QVERIFY(!previewDraws("hidden.pdf"));
+        act->trigger();
+
+        // Exporting and printing from the preview, with the picture shown: never in the output.
+        dialogs.answerFile(dir.filePath("export.pdf"));
+        QVERIFY(w.exportPdf());
+        QVERIFY(!pdfHasImage(dir.filePath("export.pdf")));
+        w.printer().setOutputFormat(QPrinter::PdfFormat);
+        w.printer().setOutputFileName(dir.filePath("printed.pdf"));
+        dialogs.answerPrint(true);
+        QVERIFY(w.print());
+        QVERIFY(!pdfHasImage(dir.filePath("printed.pdf")));
+
+        // Not shown at first unless the settings say so; no action without a picture.
+        PreparedReport hidden = r;
+        hidden.settings.background->showInPreview = false;
+        w.setReport(hidden);
+        QVERIFY(act->isVisible() && !act->isChecked());
+        PreparedReport none = r;
+        none.settings.background.reset();
+        w.setReport(none);
+        QVERIFY(!act->isVisible() && !w.backgroundShown());
+        PreparedReport unreadable = r;
+        unreadable.settings.background->image = "no picture";
+        w.setReport(unreadable);
+        QVERIFY(!act->isVisible() && !w.backgroundShown());
+        QVERIFY(dialogs.allScripted());
+    }
+
+    void calibrationPageHasTheCrossesWhereItSays_data() {
+        QTest::addColumn<QSizeF>("paper");
+        QTest::addColumn<QMarginsF>("margins");
+        QTest::newRow("delivery note") << QSizeF(210, 145) << QMarginsF(10, 10, 10, 10);
+        QTest::newRow("A4 landscape") << QSizeF(297, 210) << QMarginsF(5, 8, 5, 8);
+        QTest::newRow("no margins") << QSizeF(241, 93.1) << QMarginsF(0, 0, 0, 0);
+    }
+    void calibrationPageHasTheCrossesWhereItSays() {
+        QFETCH(QSizeF, paper);
+        QFETCH(QMarginsF, margins);
+        const PreparedReport r = calibrationReport(paper, margins);
+        QCOMPARE(r.pageCount(), 1);
+        const PreparedPage& page = r.pages[0];
+        QCOMPARE(page.paperSize, paper);
+        QCOMPARE(page.margins, margins);
+        QCOMPARE(page.findText(calibrationInstruction()).size(), 1);
+
+        const double w = paper.width(), h = paper.height();
+        const QList<QPointF> crosses = calibrationCrosses(paper);
+        QCOMPARE(crosses,
+                 (QList<QPointF>{{20, 20}, {w - 20, 20}, {20, h - 20}, {w - 20, h - 20}, {w / 2, h / 2}}));
+        static const QRegularExpression coords(R"(^\(([\d.]+), ([\d.]+)\)$)");
+        for (int i = 0; i < crosses.size(); ++i) {
+            const QString name = QString("cross%1").arg(i + 1);
+            // Two strokes through the cross's centre, one across and one down.
+            QList<const PreparedItem*> strokes;
+            for (const PreparedItem& it : page.items)
+                if (it.objectName == name && it.kind == PreparedItem::Kind::Line) strokes << &it;
+            QCOMPARE(strokes.size(), 2);
+            QVERIFY(near((strokes[0]->p1 + strokes[0]->p2) / 2, crosses[i]));
+            QVERIFY(near((strokes[1]->p1 + strokes[1]->p2) / 2, crosses[i]));
+            QCOMPARE(strokes[0]->p1.y(), strokes[0]->p2.y());
+            QCOMPARE(strokes[1]->p1.x(), strokes[1]->p2.x());
+            // Its label beside it gives the same position, and stays on the paper.
+            const PreparedItem* label = page.object(name + "Label");
+            QVERIFY(label);
+            const auto m = coords.match(label->text);
+            QVERIFY2(m.hasMatch(), qPrintable(label->text));
+            QVERIFY(near(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()), crosses[i], 0.006));
+            QVERIFY(QLineF(label->rect.topLeft(), crosses[i]).length() < 3);
+            QVERIFY(QRectF(QPointF(0, 0), paper).contains(label->rect));
+        }
+
+        // The grid: a line every 5 mm across the whole paper, the 10 mm ones labelled.
+        int across = 0, down = 0;
+        for (const PreparedItem& it : page.items) {
+            if (it.objectName != "grid") continue;
+            if (it.p1.x() == it.p2.x()) {
+                QCOMPARE(std::fmod(it.p1.x(), 5.0), 0.0);
+                QCOMPARE(QPointF(it.p1.y(), it.p2.y()), QPointF(0, h));
+                ++down;
+            } else {
+                QCOMPARE(std::fmod(it.p1.y(), 5.0), 0.0);
+                ++across;
+            }
+        }
+        QCOMPARE(down, int(std::ceil(w / 5)) - 1);
+        QCOMPARE(across, int(std::ceil(h / 5)) - 1);
+        QVERIFY(!page.findText("100").isEmpty());
+        QVERIFY(!page.findText("50").isEmpty());
+    }
+
+    void dialogEditsEachPrinter() {
+        TemplateSettings given;
+        given.setAdjustment({"Printer A", 1, 2, 1});
+        given.background = sampleSettings().background;
+        PrinterAdjustmentsDialog dlg(given, QSizeF(210, 145), QMarginsF(10, 10, 10, 10), nullptr);
+        QCOMPARE(dlg.objectName(), QString("PrinterAdjustmentsDialog"));
+        QCOMPARE(dlg.windowTitle(), QString("打印机校正"));
+        auto* combo = dlg.findChild<QComboBox*>("printerCombo");
+        auto* dx = dlg.findChild<QDoubleSpinBox*>("dxSpin");
+        auto* dy = dlg.findChild<QDoubleSpinBox*>("dySpin");
+        auto* scale = dlg.findChild<QDoubleSpinBox*>("scaleSpin");
+        auto* calibrate = dlg.findChild<QPushButton*>("calibrationButton");
+        QVERIFY(combo && dx && dy && scale && calibrate);
+        QVERIFY(combo->isEditable());
+        QCOMPARE(scale->decimals(), 4);
+        QCOMPARE(scale->minimum(), 0.9);
+        QCOMPARE(scale->maximum(), 1.1);
+        QCOMPARE(dx->singleStep(), 0.1);
+        QCOMPARE(dx->minimum(), -50.0);
+        QCOMPARE(dy->maximum(), 50.0);
+
+        // The printer the settings know is offered and shows its values.
+        const int a = combo->findText("Printer A");
+        QVERIFY(a >= 0);
+        combo->setCurrentIndex(a);
+        QCOMPARE(dx->value(), 1.0);
+        QCOMPARE(dy->value(), 2.0);
+        QCOMPARE(scale->value(), 1.0);
+
+        // A printer typed in starts from no adjustment.
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo->lineEdit(), "Printer B");
+        QCOMPARE(dlg.currentPrinter(), QString("Printer B"));
+        QCOMPARE(dx->value(), 0.0);
+        QCOMPARE(dy->value(), 0.0);
+        dx->setValue(0.5);
+        dy->selectAll();
+        QTest::keyClicks(dy, "-1.5");
+        scale->setValue(1.002);
+
+        // Back to the first one: its values, and changing them keeps the other printer's.
+        combo->setCurrentIndex(a);
+        QCOMPARE(dx->value(), 1.0);
+        QCOMPARE(dy->value(), 2.0);
+        dx->setValue(2.5);
+
+        const TemplateSettings s = dlg.settings();
+        QCOMPARE(s.printers.size(), 2);
+        QCOMPARE(s.adjustmentFor("Printer A"), (PrinterAdjustment{"Printer A", 2.5, 2, 1}));
+        QCOMPARE(s.adjustmentFor("Printer B"), (PrinterAdjustment{"Printer B", 0.5, -1.5, 1.002}));
+        QCOMPARE(s.background, given.background);
+
+        // The calibration page of the template's paper, carrying the printers' values for printing.
+        QList<PreparedReport> shown;
+        dlg.showPreview = [&](const PreparedReport& r) { shown << r; };
+        QTest::mouseClick(calibrate, Qt::LeftButton);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].pages[0].paperSize, QSizeF(210, 145));
+        QCOMPARE(shown[0].pages[0].findText(calibrationInstruction()).size(), 1);
+        QCOMPARE(shown[0].settings.adjustmentFor("Printer B").dyMm, -1.5);
+        QVERIFY(!shown[0].settings.background);
+    }
+
+    void dialogTurnsAPrinterBackToNoAdjustment() {
+        TemplateSettings given;
+        given.setAdjustment({"Printer A", 1, 2, 1});
+        PrinterAdjustmentsDialog dlg(given, QSizeF(210, 145), QMarginsF(), nullptr);
+        auto* combo = dlg.findChild<QComboBox*>("printerCombo");
+        combo->setCurrentIndex(combo->findText("Printer A"));
+        dlg.findChild<QDoubleSpinBox*>("dxSpin")->setValue(0);
+        dlg.findChild<QDoubleSpinBox*>("dySpin")->setValue(0);
+        QVERIFY(dlg.settings().printers.isEmpty());
+        // A combo emptied of any name edits nothing.
+        combo->setEditText("");
+        QVERIFY(!dlg.findChild<QDoubleSpinBox*>("dxSpin")->isEnabled());
+        QVERIFY(!dlg.findChild<QPushButton*>("calibrationButton")->isEnabled());
     }
 };
 
