@@ -85,6 +85,7 @@ void Dataset::load() {
     beginResetModel();
     fields_ = names;
     rows_ = std::move(rows);
+    keys_.clear();
     dirty_.clear();
     original_.clear();
     endResetModel();
@@ -100,14 +101,24 @@ void Dataset::adoptKeys(const QVector<QVariant>& keys) {
     beginResetModel();
     fields_ = names;
     rows_ = std::move(rows);
+    keys_.clear();
     dirty_.clear();
     original_.clear();
     endResetModel();
 }
 
+QVariant Dataset::unreadKey(int row) const {
+    if (!rows_[row].isEmpty()) return rows_[row].value(0);
+    return row < keys_.size() ? QVariant(qlonglong(keys_[row])) : QVariant();
+}
+
+void Dataset::dropKeyOf(int row) {
+    if (row >= 0 && row < keys_.size()) keys_.removeAt(row);
+}
+
 QVariant Dataset::keyAt(int row) const {
     if (row < 0 || row >= rows_.size()) return {};
-    if (keyed_ && rows_[row].size() != fields_.size()) return rows_[row].value(0);
+    if (keyed_ && rows_[row].size() != fields_.size()) return unreadKey(row);
     const int k = fieldIndex(keyField_);
     return k < 0 ? QVariant() : rows_[row][k];
 }
@@ -121,8 +132,9 @@ void Dataset::fetchRows(int row) const {
     QHash<QString, int> rowOfKey;
     for (int r = first; r < last; ++r) {
         if (rows_[r].size() == fields_.size()) continue;
-        keys.append(QJsonValue::fromVariant(rows_[r].value(0)));
-        rowOfKey.insert(rows_[r].value(0).toString(), r);
+        const QVariant key = unreadKey(r);
+        keys.append(QJsonValue::fromVariant(key));
+        rowOfKey.insert(key.toString(), r);
     }
     try {
         QSqlQuery q = exec(db_, Statement{QStringLiteral("select * from %1 where %2 in (select value from json_each(:keys))")
@@ -140,7 +152,7 @@ void Dataset::fetchRows(int row) const {
         // Rows another copy of the program deleted meanwhile: empty but for the key.
         for (int r : std::as_const(rowOfKey)) {
             QVector<QVariant> values(fields_.size());
-            values[k] = rows_[r].value(0);
+            values[k] = unreadKey(r);
             rows_[r] = std::move(values);
         }
     } catch (const DbError&) {
@@ -153,10 +165,20 @@ void Dataset::fetchAllRows() const {
     for (int r = 0; r < rows_.size(); ++r) fetchRows(r);
 }
 
-void Dataset::openWithKeys(const QStringList& lines, const QVariantMap& params, const QVector<QVariant>& keys) {
+void Dataset::openWithKeys(const QStringList& lines, const QVariantMap& params, const QVector<qint64>& keys) {
     setStatement(lines);
     for (auto it = params.cbegin(); it != params.cend(); ++it) setParam(it.key(), it.value());
-    adoptKeys(keys);
+    QSqlQuery q = exec(db_, Statement{QStringLiteral("select * from %1 where 0").arg(quoted(table_))});
+    QStringList names;
+    const QSqlRecord rec = q.record();
+    for (int i = 0; i < rec.count(); ++i) names << rec.fieldName(i);
+    beginResetModel();
+    fields_ = names;
+    rows_ = QVector<QVector<QVariant>>(keys.size());  // empty rows: their keys are in keys_
+    keys_ = keys;
+    dirty_.clear();
+    original_.clear();
+    endResetModel();
     current_ = rows_.isEmpty() ? -1 : 0;
     setState(State::Browse);
     emit opened();
@@ -176,6 +198,7 @@ void Dataset::close() {
     if (state_ == State::Closed) return;
     beginResetModel();
     rows_.clear();
+    keys_.clear();
     fields_.clear();
     dirty_.clear();
     current_ = -1;
@@ -283,18 +306,22 @@ void Dataset::sortRows(const QString& field, Qt::SortOrder order) {
     QVector<int> order_(rows_.size());
     for (int i = 0; i < order_.size(); ++i) order_[i] = i;
     std::stable_sort(order_.begin(), order_.end(), [&](int x, int y) {
-        const int r = compareValues(rows_[x][c], rows_[y][c]);
+        const int r = compareValues(rows_[x].value(c), rows_[y].value(c));
         return order == Qt::AscendingOrder ? r < 0 : r > 0;
     });
     QVector<QVector<QVariant>> sorted;
     sorted.reserve(rows_.size());
+    QVector<qint64> sortedKeys;
+    if (!keys_.isEmpty()) sortedKeys.reserve(rows_.size());
     int current = -1;
     for (int i = 0; i < order_.size(); ++i) {
         sorted << rows_[order_[i]];
+        if (!keys_.isEmpty()) sortedKeys << keys_.value(order_[i]);
         if (order_[i] == current_) current = i;
     }
     beginResetModel();
     rows_ = std::move(sorted);
+    keys_ = std::move(sortedKeys);
     current_ = current;
     endResetModel();
     emit currentRowChanged(current_);
@@ -435,6 +462,7 @@ void Dataset::cancel() {
         state_ = State::Browse;
         beginRemoveRows({}, row, row);
         rows_.removeAt(row);
+        dropKeyOf(row);
         current_ = rows_.isEmpty() ? -1 : qMin(row, int(rows_.size()) - 1);
         endRemoveRows();
         emit stateChanged(state_);
@@ -463,6 +491,7 @@ void Dataset::remove() {
     const int row = current_;
     beginRemoveRows({}, row, row);
     rows_.removeAt(row);
+    dropKeyOf(row);
     current_ = rows_.isEmpty() ? -1 : qMin(row, int(rows_.size()) - 1);
     endRemoveRows();
     emit removed();

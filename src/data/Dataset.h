@@ -60,8 +60,9 @@ public:
     bool keyedLoading() const { return keyed_; }
     // Opens with rows found elsewhere (e.g. a search run off the interface thread): statement and
     // parameters are set as given, so that refresh() reads them again, and the rows are the rows with
-    // these keys, in this order. Needs keyed loading.
-    void openWithKeys(const QStringList& lines, const QVariantMap& params, const QVector<QVariant>& keys);
+    // these (integer) keys, in this order. Needs keyed loading. The keys are shared, not copied, and no
+    // row is read before it is needed, so that a list of many thousand rows opens at once.
+    void openWithKeys(const QStringList& lines, const QVariantMap& params, const QVector<qint64>& keys);
 
     // --- rows and fields ----------------------------------------------------------------------------
     const QString& name() const { return name_; }
@@ -129,6 +130,8 @@ private:
     void fetchRows(int row) const;                   // keyed loading: reads the page around row
     void fetchAllRows() const;
     QVariant keyAt(int row) const;
+    QVariant unreadKey(int row) const;  // keyed loading: the key of a row not read yet
+    void dropKeyOf(int row);            // keyed loading: a row goes
     void setState(State s);
     void postIfModified();
     QVariantMap columnsOfRow(int row) const;
@@ -139,7 +142,9 @@ private:
     QString table_;
     QString keyField_;
     QStringList fields_;
-    mutable QVector<QVector<QVariant>> rows_;  // keyed loading: a row not read yet holds only its key
+    // Keyed loading: a row not read yet holds only its key, or nothing when its key is in keys_.
+    mutable QVector<QVector<QVariant>> rows_;
+    QVector<qint64> keys_;  // keys given to openWithKeys, by row (rows appended later have none)
     QVector<QVariant> original_;  // the row as it was before editing (Edit state)
     QSet<int> dirty_;             // columns changed in the pending row
     int current_ = -1;

@@ -147,13 +147,18 @@ bool NoteListController::isSearching() const {
     return searcher_->isBusy();
 }
 
+bool NoteListController::hasSearchTexts() const {
+    return searcher_->hasTexts();
+}
+
 // --- the list -----------------------------------------------------------------------------------
 
 void NoteListController::search() {
     unsortedLines_.clear();
     sortField_.clear();
     if (w_.shdgrid) w_.shdgrid->clearSortMarker();
-    run(quickNoteSearchStatement(filters()), Purpose::Search);
+    const NoteFilters f = filters();
+    run(quickNoteSearchStatement(f), Purpose::Search, &f);
 }
 
 void NoteListController::reread() {
@@ -180,10 +185,10 @@ void NoteListController::sortBy(const QString& field, Qt::SortOrder order) {
     run(st, Purpose::Sort);
 }
 
-void NoteListController::run(const data::Statement& st, Purpose purpose) {
+void NoteListController::run(const data::Statement& st, Purpose purpose, const NoteFilters* textsOnly) {
     if (!hub_.cnn.isOpen()) return;
     pending_ = purpose;
-    searcher_->start(st);
+    searcher_->start(st, textsOnly);
 }
 
 void NoteListController::recomputeTotal() {

@@ -58,6 +58,7 @@ class NoteListController : public QObject {
     NoteFilters filters() const;                  // the filter edits as they stand
     data::Money total() const { return total_; }  // 总金额 over every note of the list
     bool isSearching() const;
+    bool hasSearchTexts() const;  // the search thread holds the notes' search texts (NoteSearcher)
 
   public slots:
     void search();  // the search of the filter edits (runs on every change of one of them)
@@ -77,7 +78,7 @@ class NoteListController : public QObject {
 
   private:
     enum class Purpose { Search, Sort, Reread, Total };
-    void run(const data::Statement& st, Purpose purpose);
+    void run(const data::Statement& st, Purpose purpose, const NoteFilters* textsOnly = nullptr);
     void found(const NoteSearchResult& result);
     void recomputeTotal();
     void lineFieldChanged(int row, const QString& field);

@@ -3,11 +3,15 @@
 #include "data/DbError.h"
 
 #include <sqlite3.h>
+#include <QByteArrayView>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QThread>
 #include <QUuid>
+#include <algorithm>
+#include <cstring>
+#include <limits>
 
 namespace notes {
 
@@ -68,6 +72,13 @@ data::Statement noteSearchStatement(const NoteFilters& filters) {
     return st;
 }
 
+bool searchesTextsOnly(const NoteFilters& f) {
+    const bool filtered = (!f.from.isEmpty() && !f.to.isEmpty()) || !f.customer.isEmpty() ||
+                          !f.plate.isEmpty() || !f.status.isEmpty() || !f.signer.isEmpty() ||
+                          !f.issuer.isEmpty() || !f.salesperson.isEmpty();
+    return !filtered && NoteTextIndex::canFind(f.text);
+}
+
 data::Statement quickNoteSearchStatement(const NoteFilters& f, bool onNotes) {
     const QString pattern = QStringLiteral("%") + f.text + QStringLiteral("%");
     // Without wildcards (or the separator) a text is in the joined text exactly when one of the twelve
@@ -84,11 +95,22 @@ data::Statement quickNoteSearchStatement(const NoteFilters& f, bool onNotes) {
                           !f.plate.isEmpty() || !f.status.isEmpty() || !f.signer.isEmpty() ||
                           !f.issuer.isEmpty() || !f.salesperson.isEmpty();
 
+    // Without letters A to Z, which LIKE compares in either case, LIKE finds exactly the texts that hold
+    // the text as it is, and instr finds them faster.
+    const bool letters = std::any_of(f.text.cbegin(), f.text.cend(), [](QChar c) {
+        return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+               (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
+    });
+    const bool plain = exact && !letters;
+    const QString holds = plain ? QStringLiteral("instr(文本, :txt) > 0") : QStringLiteral("文本 like :all");
+    const QString holdsParam = plain ? QStringLiteral("txt") : QStringLiteral("all");
+    const QString holdsValue = plain ? f.text : pattern;
+
     if (!filtered && exact && !onNotes) {
         // The search texts alone, read in the order of the number.
         data::Statement st{QStringLiteral("select id, 总金额 from shd_search")};
         if (!f.text.isEmpty()) {
-            st.line(QStringLiteral("where 文本 like :all")).bind(QStringLiteral("all"), pattern);
+            st.line(QStringLiteral("where ") + holds).bind(holdsParam, holdsValue);
             if (indexed)
                 st.line(QStringLiteral(" and id in (select rowid from shd_fts where shd_fts match :fts)"))
                     .bind(QStringLiteral("fts"), fts);
@@ -102,8 +124,8 @@ data::Statement quickNoteSearchStatement(const NoteFilters& f, bool onNotes) {
     st.lines[0] = QStringLiteral("select id, 总金额 from shd");
     if (!f.text.isEmpty()) {
         // For a text with wildcards the joined text only narrows down; the twelve columns decide.
-        st.line(QStringLiteral(" and id in (select id from shd_search where 文本 like :all)"));
-        st.bind(QStringLiteral("all"), pattern);
+        st.line(QStringLiteral(" and id in (select id from shd_search where ") + holds + QStringLiteral(")"));
+        st.bind(holdsParam, holdsValue);
         if (indexed) {
             st.line(QStringLiteral(" and id in (select rowid from shd_fts where shd_fts match :fts)"));
             st.bind(QStringLiteral("fts"), fts);
@@ -144,17 +166,167 @@ NoteSearchResult NoteSearcher::runNow(const QSqlDatabase& db, const data::Statem
     result.statement = st;
     data::scanColumns(db, leanStatement(st), {QStringLiteral("id"), QStringLiteral("总金额")},
                       [&](const QVariant* v) {
-                          result.keys.append(v[0]);
+                          result.keys.append(v[0].toLongLong());
                           result.total += data::Money::fromVariant(v[1]);
                           return true;
                       });
     return result;
 }
 
+// ------------------------------------------------------------------------------------------------
+
+namespace {
+sqlite3* handleOf(const QSqlDatabase& db) {
+    if (!db.isOpen()) throw data::DbError(QStringLiteral("数据库没有打开：%1").arg(db.lastError().text()));
+    return *static_cast<sqlite3* const*>(db.driver()->handle().data());
+}
+
+// Where needle first occurs in the bytes, or -1.
+qsizetype findBytes(const char* bytes, qsizetype size, const QByteArray& needle) {
+#ifdef __GLIBC__
+    const void* hit = memmem(bytes, size_t(size), needle.constData(), size_t(needle.size()));
+    return hit ? static_cast<const char*>(hit) - bytes : -1;
+#else
+    return QByteArrayView(bytes, size).indexOf(needle);
+#endif
+}
+
+// Lowers the letters A to Z: what LIKE compares in either case.
+void lowerLetters(char* from, char* to) {
+    for (char* c = from; c != to; ++c)
+        if (*c >= 'A' && *c <= 'Z') *c = char(*c - 'A' + 'a');
+}
+
+struct Prepared {
+    sqlite3_stmt* stmt = nullptr;
+    Prepared(sqlite3* h, const char* sql) {
+        if (sqlite3_prepare_v2(h, sql, -1, &stmt, nullptr) != SQLITE_OK)
+            throw data::DbError(QString::fromUtf8(sqlite3_errmsg(h)));
+    }
+    ~Prepared() { sqlite3_finalize(stmt); }
+    Prepared(const Prepared&) = delete;
+    Prepared& operator=(const Prepared&) = delete;
+};
+
+// A total as the database gives it, counted as the rows of the search statement count it.
+data::Money moneyOf(sqlite3_stmt* stmt, int i) {
+    switch (sqlite3_column_type(stmt, i)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER:
+            return data::Money::fromVariant(qlonglong(sqlite3_column_int64(stmt, i)));
+        case SQLITE_FLOAT:
+            return data::Money::fromDouble(sqlite3_column_double(stmt, i));
+        case SQLITE_BLOB:
+            return data::Money::fromVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, i)),
+                                                       sqlite3_column_bytes(stmt, i)));
+        default:
+            return data::Money::fromVariant(QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)), sqlite3_column_bytes(stmt, i)));
+    }
+}
+}  // namespace
+
+bool NoteTextIndex::canFind(const QString& text) {
+    return !text.contains(QLatin1Char('%')) && !text.contains(QLatin1Char('_')) &&
+           !text.contains(QChar(31)) && !text.contains(QChar(0));
+}
+
+namespace {
+qint64 dataVersion(sqlite3* h) {
+    Prepared q(h, "PRAGMA data_version");
+    if (sqlite3_step(q.stmt) != SQLITE_ROW) throw data::DbError(QString::fromUtf8(sqlite3_errmsg(h)));
+    return sqlite3_column_int64(q.stmt, 0);
+}
+}  // namespace
+
+bool NoteTextIndex::isCurrent(const QSqlDatabase& db) const {
+    return version_ >= 0 && dataVersion(handleOf(db)) == version_;
+}
+
+void NoteTextIndex::update(const QSqlDatabase& db) {
+    sqlite3* h = handleOf(db);
+    const qint64 version = dataVersion(h);
+    if (version == version_) return;
+    // Read after the version: a change committed meanwhile makes the next update read again.
+    version_ = -1;
+    texts_.clear();
+    ends_.clear();
+    ids_.clear();
+    totals_.clear();
+    QByteArray texts;
+    QVector<qint32> ends;
+    QVector<qint64> ids, totals;
+    {
+        Prepared q(h, "select id, 总金额, 文本 from shd_search order by 送货单号 desc");
+        for (;;) {
+            const int rc = sqlite3_step(q.stmt);
+            if (rc == SQLITE_DONE) break;
+            if (rc != SQLITE_ROW) throw data::DbError(QString::fromUtf8(sqlite3_errmsg(h)));
+            ids.append(sqlite3_column_int64(q.stmt, 0));
+            totals.append(moneyOf(q.stmt, 1).raw());
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(q.stmt, 2));
+            const int bytes = sqlite3_column_bytes(q.stmt, 2);
+            if (texts.size() + bytes >= std::numeric_limits<qint32>::max())
+                throw data::DbError(QStringLiteral("送货单的查找文本太多"));
+            const qsizetype from = texts.size();
+            texts.append(text, bytes);
+            lowerLetters(texts.data() + from, texts.data() + texts.size());
+            ends.append(qint32(texts.size()));
+            texts.append('\0');
+        }
+    }
+    texts_ = std::move(texts);
+    ends_ = std::move(ends);
+    ids_ = std::move(ids);
+    totals_ = std::move(totals);
+    version_ = version;
+}
+
+bool NoteTextIndex::find(const QString& text, NoteSearchResult& result,
+                         const std::function<bool()>& stop) const {
+    qint64 raw = 0;
+    if (text.isEmpty()) {
+        result.keys = ids_;
+        for (qint64 t : totals_) raw += t;
+        result.total = data::Money::fromRaw(raw);
+        return true;
+    }
+    QByteArray needle = text.toUtf8();
+    lowerLetters(needle.data(), needle.data() + needle.size());
+    if (needle.isEmpty()) return find(QString(), result, stop);
+    const char* base = texts_.constData();
+    const qsizetype end = texts_.size();
+    auto note = ends_.cbegin();
+    QVector<qint64> keys;
+    qsizetype at = 0;
+    for (int found = 0; at < end; ++found) {
+        const qsizetype hit = findBytes(base + at, end - at, needle);
+        if (hit < 0) break;
+        // No match crosses a zero byte: the hit lies in the first note that ends after it.
+        note = std::lower_bound(note, ends_.cend(), qint32(at + hit));
+        const qsizetype i = note - ends_.cbegin();
+        keys.append(ids_[i]);
+        raw += totals_[i];
+        at = *note + 1;
+        ++note;
+        if ((found & 4095) == 4095 && stop && stop()) return false;
+    }
+    result.keys = std::move(keys);
+    result.total = data::Money::fromRaw(raw);
+    return true;
+}
+
+// ------------------------------------------------------------------------------------------------
+
 class NoteSearcher::Worker : public QObject {
   public:
-    Worker(QString databaseName, QString options, std::shared_ptr<std::atomic<quint64>> latest)
-        : databaseName_(std::move(databaseName)), options_(std::move(options)), latest_(std::move(latest)) {}
+    Worker(QString databaseName, QString options, std::shared_ptr<std::atomic<quint64>> latest,
+           std::shared_ptr<std::atomic<bool>> textsReady)
+        : databaseName_(std::move(databaseName)),
+          options_(std::move(options)),
+          latest_(std::move(latest)),
+          textsReady_(std::move(textsReady)) {}
 
     ~Worker() override {
         if (!connection_.isEmpty()) {
@@ -164,13 +336,23 @@ class NoteSearcher::Worker : public QObject {
     }
 
     // Runs in the worker thread. Gives up as soon as a later search has been started.
-    void run(NoteSearcher* owner, quint64 ticket, const data::Statement& st) {
+    void run(NoteSearcher* owner, quint64 ticket, const data::Statement& st, const QString* textsOnly) {
         if (latest_->load() != ticket) return;
         NoteSearchResult result;
         try {
             QSqlDatabase db = connection();
-            running_ = ticket;
-            result = runNow(db, st);
+            // Any search finds out whether the file has changed since the texts were read (or they never
+            // were); then they are read again after it, and this search runs its statement.
+            const bool current = index_.isCurrent(db);
+            textsReady_->store(current);
+            if (!current) QMetaObject::invokeMethod(this, &Worker::readTexts, Qt::QueuedConnection);
+            if (textsOnly && current) {
+                result.statement = st;
+                if (!index_.find(*textsOnly, result, [&] { return latest_->load() != ticket; })) return;
+            } else {
+                running_ = ticket;
+                result = runNow(db, st);
+            }
         } catch (const data::DbError& e) {
             result.statement = st;
             result.error = e.text();
@@ -180,6 +362,27 @@ class NoteSearcher::Worker : public QObject {
         result.ticket = ticket;
         QMetaObject::invokeMethod(
             owner, [owner, result] { owner->deliver(result); }, Qt::QueuedConnection);
+    }
+
+    // Runs in the worker thread: reads the search texts unless they are current; a search started
+    // meanwhile interrupts the reading, and the next search that needs them asks again.
+    void readTexts() {
+        const quint64 ticket = latest_->load();
+        try {
+            QSqlDatabase db = connection();
+            if (index_.isCurrent(db)) return;
+            textsReady_->store(false);
+            readingFor_ = ticket;
+            reading_ = true;
+            index_.update(db);
+            textsReady_->store(true);
+        } catch (const data::DbError&) {
+            // Interrupted: again after the search that interrupted. Unreadable: searches run their
+            // statements.
+            if (latest_->load() != ticket)
+                QMetaObject::invokeMethod(this, &Worker::readTexts, Qt::QueuedConnection);
+        }
+        reading_ = false;
     }
 
   private:
@@ -199,6 +402,7 @@ class NoteSearcher::Worker : public QObject {
 
     static int progress(void* self) {
         auto* w = static_cast<Worker*>(self);
+        if (w->reading_) return w->latest_->load() != w->readingFor_;
         return w->running_ != 0 && w->latest_->load() != w->running_;
     }
 
@@ -207,15 +411,23 @@ class NoteSearcher::Worker : public QObject {
     QString connection_;
     std::shared_ptr<std::atomic<quint64>> latest_;
     std::atomic<quint64> running_{0};
+    std::atomic<bool> reading_{false};    // the texts are being read ...
+    std::atomic<quint64> readingFor_{0};  // ... while this was the latest search
+    std::shared_ptr<std::atomic<bool>> textsReady_;
+    NoteTextIndex index_;
 };
 
 NoteSearcher::NoteSearcher(const QSqlDatabase& db, QObject* parent)
-    : QObject(parent), latest_(std::make_shared<std::atomic<quint64>>(0)) {
+    : QObject(parent),
+      latest_(std::make_shared<std::atomic<quint64>>(0)),
+      textsReady_(std::make_shared<std::atomic<bool>>(false)) {
     thread_ = new QThread(this);
-    worker_ = new Worker(db.databaseName(), db.connectOptions(), latest_);
+    worker_ = new Worker(db.databaseName(), db.connectOptions(), latest_, textsReady_);
     worker_->moveToThread(thread_);
     connect(thread_, &QThread::finished, worker_, [w = worker_] { delete w; });
     thread_->start();
+    // Ready before the first keystroke.
+    QMetaObject::invokeMethod(worker_, &Worker::readTexts, Qt::QueuedConnection);
 }
 
 NoteSearcher::~NoteSearcher() {
@@ -224,11 +436,15 @@ NoteSearcher::~NoteSearcher() {
     thread_->wait();
 }
 
-quint64 NoteSearcher::start(const data::Statement& st) {
+quint64 NoteSearcher::start(const data::Statement& st, const NoteFilters* textsOnly) {
     const quint64 ticket = latest_->load() + 1;
     latest_->store(ticket);
+    const bool byTexts = textsOnly && searchesTextsOnly(*textsOnly);
     QMetaObject::invokeMethod(
-        worker_, [w = worker_, owner = this, ticket, st] { w->run(owner, ticket, st); },
+        worker_,
+        [w = worker_, owner = this, ticket, st, byTexts, text = byTexts ? textsOnly->text : QString()] {
+            w->run(owner, ticket, st, byTexts ? &text : nullptr);
+        },
         Qt::QueuedConnection);
     return ticket;
 }

@@ -152,13 +152,16 @@ class TestNoteList : public QObject {
     void quickSearchFindsWhatTheStatementFinds_data();
     void quickSearchFindsWhatTheStatementFinds();
     void searchTextsFollowEveryChange();
+    void textsInMemoryFollowOtherConnections();
     void olderFileGetsItsSearchTexts();
     void orderedByKeepsTheStatementsOrderForTies();
 
     void typingShowsRowsFooterAndLines();
     void rereadKeepsTheLastStatement();
     void titleSortThenKeystrokeRestoresTheOrder();
+    void searchAfterAnotherConnectionChangedTheFile();
     void keyedListReadsRowsWhenNeeded();
+    void searchedListKeepsItsKeysInStep();
     void statusColours_data();
     void statusColours();
 };
@@ -199,6 +202,9 @@ void TestNoteList::quickSearchFindsWhatTheStatementFinds_data() {
     QTest::newRow("not one of the twelve columns") << text(QStringLiteral("已打包")) << 12;
     QTest::newRow("customer fragment") << text(QStringLiteral("乙工")) << 12;
     QTest::newRow("letter case of ASCII") << text(QStringLiteral("abc")) << 12;
+    QTest::newRow("capitals, a blank") << text(QStringLiteral("C TRAD")) << 12;
+    QTest::newRow("letters and a Chinese character") << text(QStringLiteral("x已")) << 1;
+    QTest::newRow("digits and a sign") << text(QStringLiteral("0571-1")) << 3;
     QTest::newRow("number prefix") << text(QStringLiteral("200910")) << 16;
     QTest::newRow("month in the date text") << text(QStringLiteral("10月")) << 16;
     QTest::newRow("percent is a wildcard") << text(QStringLiteral("10%优")) << 5;
@@ -247,6 +253,17 @@ void TestNoteList::quickSearchFindsWhatTheStatementFinds() {
     const notes::NoteSearchResult found = notes::NoteSearcher::runNow(db.db(), quick);
     QCOMPARE(QVariantList(found.keys.begin(), found.keys.end()), expected);
     QCOMPARE(found.total, totalOf(db.db(), described));
+
+    // The texts held in memory find the same notes and the same total.
+    if (notes::searchesTextsOnly(filters)) {
+        notes::NoteTextIndex index;
+        index.update(db.db());
+        QCOMPARE(index.size(), 48);
+        notes::NoteSearchResult inMemory;
+        QVERIFY(index.find(filters.text, inMemory));
+        QCOMPARE(QVariantList(inMemory.keys.begin(), inMemory.keys.end()), expected);
+        QCOMPARE(inMemory.total, found.total);
+    }
 }
 
 void TestNoteList::searchTextsFollowEveryChange() {
@@ -269,6 +286,44 @@ void TestNoteList::searchTextsFollowEveryChange() {
                                       {QStringLiteral("签回人员"), QStringLiteral("新备注内容")}});
     QCOMPARE(same(QStringLiteral("新备注内容")), 2);
     QCOMPARE(same(QStringLiteral("新备")), 2);
+}
+
+void TestNoteList::textsInMemoryFollowOtherConnections() {
+    TestDatabase db;
+    addNotes(db);
+    // The search thread's connection: it never writes.
+    QSqlDatabase reader = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("reader"));
+    reader.setDatabaseName(db.path());
+    QVERIFY(reader.open());
+    {
+        notes::NoteTextIndex index;
+        QVERIFY(!index.isCurrent(reader));
+        index.update(reader);
+        QVERIFY(index.isCurrent(reader));
+        auto found = [&](const QString& t) {
+            notes::NoteSearchResult r;
+            index.find(t, r);
+            return QVariantList(r.keys.begin(), r.keys.end());
+        };
+        QCOMPARE(found(QStringLiteral("新备注")), QVariantList());
+        data::execRaw(db.db(),
+                      QStringLiteral("update shd set 备注='新备注内容', 总金额=7 where id in (3, 4)"));
+        QVERIFY(!index.isCurrent(reader));
+        QCOMPARE(found(QStringLiteral("新备注")), QVariantList());  // as the file stood when read
+        index.update(reader);
+        QVERIFY(index.isCurrent(reader));
+        QCOMPARE(found(QStringLiteral("新备注")), idsOf(db.db(), notes::noteSearchStatement(text("新备注"))));
+        QCOMPARE(found(QStringLiteral("新备注")).size(), 2);
+        notes::NoteSearchResult all;
+        index.find(QString(), all);
+        QCOMPARE(all.total, totalOf(db.db(), notes::noteSearchStatement({})));
+        data::execRaw(db.db(), QStringLiteral("delete from shd where id=4"));
+        index.update(reader);
+        QCOMPARE(found(QStringLiteral("新备注")), (QVariantList{3}));
+    }
+    reader.close();
+    reader = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("reader"));
 }
 
 void TestNoteList::olderFileGetsItsSearchTexts() {
@@ -380,6 +435,40 @@ void TestNoteList::titleSortThenKeystrokeRestoresTheOrder() {
     QVERIFY(f.shdgrid->sortField().isEmpty());
 }
 
+void TestNoteList::searchAfterAnotherConnectionChangedTheFile() {
+    ListFixture f;
+    QTRY_VERIFY_WITH_TIMEOUT(f.controller->hasSearchTexts(), 10000);
+    type(f.locedit, QStringLiteral("已打"));
+    f.settle();
+    const int before = f.hub->shdTqry->count();
+    // Another copy of the program issues a note: the next keystroke finds it, and its total counts.
+    f.db.insert(QStringLiteral("shd"), {{QStringLiteral("送货单号"), QStringLiteral("2009129999")},
+                                        {QStringLiteral("客户名称"), QStringLiteral("新的已打厂")},
+                                        {QStringLiteral("总金额"), 1000.5}});
+    auto sameAsStatement = [&] {
+        const data::Statement described = notes::noteSearchStatement(f.controller->filters());
+        QCOMPARE(f.listedIds(), idsOf(f.db.db(), described));
+        QCOMPARE(f.shdgrid->footerText(QStringLiteral("总金额")),
+                 notes::footerMoney(totalOf(f.db.db(), described)));
+    };
+    type(f.locedit, QStringLiteral("厂"));
+    f.settle();
+    sameAsStatement();
+    QTest::keyClick(f.locedit, Qt::Key_Backspace);
+    f.settle();
+    sameAsStatement();
+    QCOMPARE(f.hub->shdTqry->count(), before + 1);
+    QCOMPARE(f.hub->shdTqry->text(QStringLiteral("送货单号")), QStringLiteral("2009129999"));
+    // The texts are read again meanwhile; the searches after that find the same.
+    QTRY_VERIFY_WITH_TIMEOUT(f.controller->hasSearchTexts(), 10000);
+    type(f.locedit, QStringLiteral("厂"));
+    f.settle();
+    sameAsStatement();
+    QTest::keyClick(f.locedit, Qt::Key_Backspace);
+    f.settle();
+    sameAsStatement();
+}
+
 void TestNoteList::keyedListReadsRowsWhenNeeded() {
     ListFixture f;
     data::Dataset* list = f.hub->shdTqry;
@@ -398,6 +487,30 @@ void TestNoteList::keyedListReadsRowsWhenNeeded() {
     QVERIFY(list->locate(QStringLiteral("送货单号"),
                          expected.size() ? list->value(5, QStringLiteral("送货单号")) : QVariant()));
     QCOMPARE(list->currentRow(), 5);
+}
+
+void TestNoteList::searchedListKeepsItsKeysInStep() {
+    ListFixture f;
+    data::Dataset* list = f.hub->shdTqry;
+    // More notes than one page of rows, so that most rows stay unread.
+    data::execRaw(f.db.db(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+                                            "WHERE i < 600) INSERT INTO shd (送货单号, 总金额) SELECT "
+                                            "printf('2008%06d', i), i FROM n"));
+    type(f.locedit, QStringLiteral("2"));
+    QTest::keyClick(f.locedit, Qt::Key_Backspace);
+    f.settle();
+    QVariantList expected = idsOf(f.db.db(), notes::noteSearchStatement({}));
+    QCOMPARE(list->count(), 648);
+    // Removing a row that was read moves the unread rows after it up by one.
+    QVERIFY(list->setCurrentRow(100));
+    expected.removeAt(100);
+    list->remove();
+    QCOMPARE(list->value(400, QStringLiteral("id")), expected[400]);
+    QCOMPARE(f.listedIds(), expected);
+    list->sortRows(QStringLiteral("总金额"), Qt::AscendingOrder);
+    QCOMPARE(list->count(), 647);
+    QCOMPARE(list->value(0, QStringLiteral("总金额")).toDouble(), 0.0);
+    QCOMPARE(list->value(646, QStringLiteral("总金额")).toDouble(), 600.0);
 }
 
 void TestNoteList::statusColours_data() {
