@@ -91,6 +91,9 @@ TSprnForm::TSprnForm(data::DataHub& hub, QWidget* parent) : QDialog(parent), hub
     };
     designHook = [this](const QString& templatePath) {
         DesignerWindow designer(templatePath, this);
+        designer.noteReport = [this](const Template& tpl, const QString& fileName) {
+            return designerReport(tpl, fileName);
+        };
         if (designer.isLoaded()) designer.exec();
     };
 }
@@ -169,6 +172,26 @@ void TSprnForm::print() {
     }
     const PreparedReport pages = report.prepare();
     if (showPreview) showPreview(pages, QStringLiteral("送货单 ") + note_.number);
+}
+
+std::optional<Report> TSprnForm::designerReport(const Template& tpl, const QString& fileName) const {
+    const bool hasNote =
+        !note_.number.isEmpty() || !note_.header.rows.isEmpty() || !note_.lines.rows.isEmpty();
+    if (!hasNote) return std::nullopt;
+    CompanyTexts company;
+    try {
+        company = companyTexts(*hub_.xhqry);
+    } catch (const data::DbError& e) {
+        ui::dialogs().error(e.text());
+        return std::nullopt;
+    }
+    Report report(tpl, fileName);
+    QString error;
+    if (!fillDeliveryNote(report, company, note_, &error)) {
+        ui::dialogs().warn(error);
+        return std::nullopt;
+    }
+    return report;
 }
 
 void TSprnForm::addFormat() {

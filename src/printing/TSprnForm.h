@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 
 class QLineEdit;
 class QListWidget;
@@ -35,14 +36,20 @@ class TSprnForm : public QDialog {
 
     // Sets the print source and its data, then shows the window modally (returns when it is closed).
     void open(const NoteData& note);
+    // Sets the print source and its data without showing the window.
+    void setNote(const NoteData& note) { note_ = note; }
     const NoteData& note() const { return note_; }
     PrintSource source() const { return note_.source; }
 
     // The prepared note is shown here; by default in the preview window (modal). Tests capture it.
     std::function<void(const PreparedReport& pages, const QString& documentName)> showPreview;
-    // "报表设置&S" with the template file of the format in REdit. By default it tells where the file is;
-    // the template designer replaces it.
+    // "报表设置&S" with the template file of the format in REdit: by default the template designer,
+    // whose "预览" shows the note of the print source (designerReport).
     std::function<void(const QString& templatePath)> designHook;
+    // The note of the print source, as "打印 &P" fills it, in a template held in memory (the one the
+    // designer is editing, unsaved changes included); nullopt when the window has no note or the
+    // template cannot take it (the reason is shown).
+    std::optional<Report> designerReport(const Template& tpl, const QString& fileName) const;
 
     bool formatsLoaded() const { return loaded_; }
 

@@ -1,10 +1,13 @@
 // The template designer window driven like a user: clicking, dragging handles, arrow keys and the tool
 // bar on the delivered template (a copy in a temporary folder), with the dialogs scripted.
 #include "NoteFixture.h"
+#include "TestDatabase.h"
+#include "data/DataHub.h"
 #include "printing/DesignerCanvas.h"
 #include "printing/DesignerModel.h"
 #include "printing/DesignerWindow.h"
 #include "printing/Report.h"
+#include "printing/TSprnForm.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QAction>
@@ -386,6 +389,32 @@ class TstDesignerWindow : public QObject {
         w().noteReport = [](const Template&, const QString&) { return std::optional<Report>(); };
         trigger("actPreview");
         QCOMPARE(previews[3].pages[0].object("khmc")->text, QStringLiteral("示例客户"));
+    }
+
+    // What the print-format window gives the designer's preview: its note in the unsaved template.
+    void printWindowFillsTheTemplateBeingEdited() {
+        TestDatabase db;
+        db.addDeliveredRows();
+        auto hub = db.openHub();
+        TSprnForm form(*hub);
+        QVERIFY(!form.designerReport(model().tpl(), path_));  // no note: the designer shows samples
+
+        NoteData note;
+        note.number = QStringLiteral("2009110001");
+        note.date = QStringLiteral("2009年11月07日");
+        note.header = customerDataset();
+        note.lines = linesDataset(2);
+        form.setNote(note);
+        click("khmc");
+        for (int i = 0; i < 6; ++i) QTest::keyClick(&canvas(), Qt::Key_Right);
+        const std::optional<Report> report = form.designerReport(model().tpl(), path_);
+        QVERIFY(report);
+        const PreparedReport pages = report->prepare();
+        QCOMPARE(pages.pages[0].object("shdno")->text, note.number);
+        QCOMPARE(pages.pages[0].object("khmc")->text, QStringLiteral("东方五金商行"));
+        QVERIFY(near(pages.pages[0].object("khmc")->rect.left(), 10 + 23, 1e-3));  // margin + moved
+        QCOMPARE(pages.pages[0].count("dmc"), 2);
+        QVERIFY(dialogs_->messages().isEmpty());
     }
 
     void closingAsksAboutUnsavedChanges_data() {
