@@ -70,16 +70,15 @@ PreparedReport calibrationReport(QSizeF paper, QMarginsF margins) {
         page.items.append(line({0, double(y)}, {w, double(y)}, y % 10 ? 0.08 : 0.15, y % 10 ? fine : strong,
                                QStringLiteral("grid")));
 
-    // Coordinates of the 10 mm lines, just inside the margins where every printer reaches.
+    // Coordinates of the 10 mm lines, just inside the margins where every printer reaches; from 20 mm on,
+    // so that the two rows of numbers do not meet in the corner.
     const double top = std::max(margins.top(), 5.0), left = std::max(margins.left(), 5.0);
-    for (int x = 10; x < w; x += 10)
-        if (x - 4 > left + 6)
-            page.items.append(text(QRectF(x - 4, top, 8, 4), QString::number(x), 7, HAlign::Center,
-                                   QStringLiteral("gridLabel")));
-    for (int y = 10; y < h; y += 10)
-        if (y - 2 > top + 4)
-            page.items.append(text(QRectF(left, y - 2, 6, 4), QString::number(y), 7, HAlign::Left,
-                                   QStringLiteral("gridLabel")));
+    for (int x = 20; x < w - 4; x += 10)
+        page.items.append(text(QRectF(x - 4, top, 8, 4), QString::number(x), 7, HAlign::Center,
+                               QStringLiteral("gridLabel")));
+    for (int y = 20; y < h - 2; y += 10)
+        page.items.append(text(QRectF(left, y - 2, 5, 4), QString::number(y), 7, HAlign::Left,
+                               QStringLiteral("gridLabel")));
 
     // The crosses, each with its position beside it.
     const QList<QPointF> crosses = calibrationCrosses(paper);
@@ -88,9 +87,10 @@ PreparedReport calibrationReport(QSizeF paper, QMarginsF margins) {
         const QString name = QStringLiteral("cross%1").arg(i + 1);
         page.items.append(line(c - QPointF(kCrossArm, 0), c + QPointF(kCrossArm, 0), 0.3, Qt::black, name));
         page.items.append(line(c - QPointF(0, kCrossArm), c + QPointF(0, kCrossArm), 0.3, Qt::black, name));
-        PreparedItem label =
-            text(QRectF(c.x() + 1.2, c.y() + 0.8, 18, 3.6),
-                 QStringLiteral("(%1, %2)").arg(mm(c.x()), mm(c.y())), 7, HAlign::Left, name + "Label");
+        const QString position = QStringLiteral("(%1, %2)").arg(mm(c.x()), mm(c.y()));
+        // About 1.1 mm a character at 7 pt: the white box just holds the text.
+        PreparedItem label = text(QRectF(c.x() + 1.2, c.y() + 0.8, 1.1 * position.size() + 1, 3.6), position,
+                                  7, HAlign::Left, name + "Label");
         label.gapX = 0.3;
         label.fill = Qt::white;
         page.items.append(label);

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -358,6 +359,32 @@ class TstPrinterSettings : public QObject {
         QVERIFY(near(out.items[1].p1, {13, 48.5}));
         QVERIFY(near(out.items[1].p2, {203, 58.6}));
         QCOMPARE(out.items[1].frameWidth, l.frameWidth);
+    }
+
+    void backgroundDrawnWhereItsPointsSay() {
+        // Left half red, right half blue; its top corners at 50 and 100 mm: 0.5 mm a pixel.
+        QImage form(100, 100, QImage::Format_RGB32);
+        form.fill(Qt::blue);
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 50; ++x) form.setPixelColor(x, y, Qt::red);
+        BackgroundPicture b;
+        b.hasReferencePoints = true;
+        b.imagePoint1 = {0, 0};
+        b.imagePoint2 = {100, 0};
+        b.paperPoint1 = {50, 30};
+        b.paperPoint2 = {100, 30};
+        const double k = 4;  // px per mm
+        QImage paper(QSize(210 * k, 145 * k), QImage::Format_RGB32);
+        paper.fill(Qt::white);
+        {
+            QPainter p(&paper);
+            paintBackground(p, form, b.imageToPaper(form.size(), 210), QSizeF(210, 145), k);
+        }
+        auto at = [&](double x, double y) { return paper.pixelColor(QPointF(x * k, y * k).toPoint()); };
+        QCOMPARE(at(60, 40), QColor(Qt::red));
+        QCOMPARE(at(90, 75), QColor(Qt::blue));
+        QCOMPARE(at(45, 40), QColor(Qt::white));
+        QCOMPARE(at(60, 85), QColor(Qt::white));
     }
 
     void backgroundOnlyInThePreview() {
