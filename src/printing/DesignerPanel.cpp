@@ -23,6 +23,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 #include <cmath>
+#include <functional>
 #include <iterator>
 
 namespace printing {
@@ -300,15 +301,7 @@ void DesignerPanel::buildObjectBox() {
             model_.setDisplayFormat(o.name, f);
         });
     });
-    connect(formatEdit_, &QLineEdit::editingFinished, this, [this] {
-        const QString text = formatEdit_->text().trimmed();
-        applyToObjects(isMemo, [&](const ReportObject& o) {
-            if (o.displayFormat.kind.isEmpty() || o.displayFormat.formatStr == text) return;
-            DisplayFormat f = o.displayFormat;
-            f.formatStr = text;
-            model_.setDisplayFormat(o.name, f);
-        });
-    });
+    connect(formatEdit_, &QLineEdit::editingFinished, this, &DesignerPanel::applyFormatText);
 
     auto* textColumn = new QVBoxLayout;
     textColumn->setContentsMargins(0, 0, 0, 0);
@@ -658,26 +651,61 @@ void DesignerPanel::insertField() {
     applyText();
 }
 
+void DesignerPanel::applyFormatText() {
+    const QString text = formatEdit_->text().trimmed();
+    applyToObjects(isMemo, [&](const ReportObject& o) {
+        if (o.displayFormat.kind.isEmpty() || o.displayFormat.formatStr == text) return;
+        DisplayFormat f = o.displayFormat;
+        f.formatStr = text;
+        model_.setDisplayFormat(o.name, f);
+    });
+}
+
+void DesignerPanel::commitEdits() {
+    if (filling_) return;
+    // Only the field with the focus can hold something unfinished. Numbers first: applying anything
+    // refills the fields, which would drop a number typed but not entered.
+    for (QAbstractSpinBox* s : findChildren<QAbstractSpinBox*>())
+        if (s->isVisible() && s->isEnabled()) s->interpretText();  // valueChanged applies it
+    if (showing_ != Showing::Objects || objects_.isEmpty()) return;
+    applyText();
+    if (nameEdit_->isEnabled() && nameEdit_->text().trimmed() != objects_.first()) applyName();
+    if (fontCombo_->isEnabled() && fontCombo_->currentText().trimmed() != model_.font(objects_.first()).name)
+        applyFontName(fontCombo_->currentText());
+    if (formatEdit_->isEnabled()) applyFormatText();
+}
+
 void DesignerPanel::applyFontName(const QString& family) {
     const QString f = family.trimmed();
     if (f.isEmpty()) return;
     applyToObjects(isMemo, [&](const ReportObject& o) { model_.setFontName(o.name, f); });
 }
 
+bool DesignerPanel::applyPage(const std::function<void(DesignerModel::PageSetup&)>& change) {
+    bool refused = false;
+    apply([&] {
+        DesignerModel::PageSetup s = model_.pageSetup();
+        change(s);
+        refused = !model_.setPageSetup(s);
+    });
+    if (refused)
+        ui::dialogs().warn(
+            QStringLiteral("纸张太小或页边距太大：左右边距之和须小于纸宽，上下边距之和须小于纸高。"));
+    return !refused;
+}
+
 void DesignerPanel::applyPaper() {
     if (filling_) return;
     const int i = paperCombo_->currentIndex();
-    apply([&] {
-        DesignerModel::PageSetup s = model_.pageSetup();
+    const bool done = applyPage([&](DesignerModel::PageSetup& s) {
         s.paperSize = kPapers[i].code;
         if (i != kCustomPaper) {
             s.paperWidth = s.landscape ? kPapers[i].height : kPapers[i].width;
             s.paperHeight = s.landscape ? kPapers[i].width : kPapers[i].height;
         }
-        model_.setPageSetup(s);
     });
     // A custom paper keeps its size: the fields are enabled to change it.
-    if (i == kCustomPaper) {
+    if (done && i == kCustomPaper) {
         paperCombo_->setCurrentIndex(kCustomPaper);
         paperWidthSpin_->setEnabled(true);
         paperHeightSpin_->setEnabled(true);
@@ -685,38 +713,36 @@ void DesignerPanel::applyPaper() {
 }
 
 void DesignerPanel::applyOrientation() {
-    apply([&] {
-        DesignerModel::PageSetup s = model_.pageSetup();
-        const bool landscape = orientationCombo_->currentData().toBool();
-        if (landscape == s.landscape) return;
+    if (filling_) return;
+    const bool landscape = orientationCombo_->currentData().toBool();
+    if (landscape == model_.pageSetup().landscape) return;
+    applyPage([&](DesignerModel::PageSetup& s) {
         s.landscape = landscape;
         std::swap(s.paperWidth, s.paperHeight);
-        model_.setPageSetup(s);
     });
 }
 
 void DesignerPanel::applyPaperSize() {
     if (filling_) return;
-    apply([&] {
-        DesignerModel::PageSetup s = model_.pageSetup();
+    const bool done = applyPage([&](DesignerModel::PageSetup& s) {
         s.paperSize = 256;
         s.paperWidth = pick(paperWidthSpin_->value(), s.paperWidth, kMmTolerance);
         s.paperHeight = pick(paperHeightSpin_->value(), s.paperHeight, kMmTolerance);
-        model_.setPageSetup(s);
     });
-    paperCombo_->setCurrentIndex(kCustomPaper);  // a size typed in is a custom paper
-    paperWidthSpin_->setEnabled(true);
-    paperHeightSpin_->setEnabled(true);
+    if (done) {
+        paperCombo_->setCurrentIndex(kCustomPaper);  // a size typed in is a custom paper
+        paperWidthSpin_->setEnabled(true);
+        paperHeightSpin_->setEnabled(true);
+    }
 }
 
 void DesignerPanel::applyMargins() {
-    apply([&] {
-        DesignerModel::PageSetup s = model_.pageSetup();
+    if (filling_) return;
+    applyPage([&](DesignerModel::PageSetup& s) {
         s.leftMargin = pick(marginLeftSpin_->value(), s.leftMargin, kMmTolerance);
         s.rightMargin = pick(marginRightSpin_->value(), s.rightMargin, kMmTolerance);
         s.topMargin = pick(marginTopSpin_->value(), s.topMargin, kMmTolerance);
         s.bottomMargin = pick(marginBottomSpin_->value(), s.bottomMargin, kMmTolerance);
-        model_.setPageSetup(s);
     });
 }
 

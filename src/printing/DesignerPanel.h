@@ -17,6 +17,7 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -42,6 +43,11 @@ class DesignerPanel : public QWidget {
     void showSelection();
     void showBand(const QString& band);
     void showPage();
+
+    // Applies what a field holds that was typed but not yet finished (no Enter, the focus still there): a
+    // window calls it before it saves, previews, closes or edits otherwise, so nothing typed is lost or
+    // applied afterwards.
+    void commitEdits();
 
     enum class Showing { Objects, Band, Page };
     Showing showing() const { return showing_; }
@@ -81,6 +87,10 @@ class DesignerPanel : public QWidget {
     void applyText();
     void insertField();
     void applyFontName(const QString& family);
+    void applyFormatText();
+    // Changes the page setup as one step; a setup the model refuses (margins wider than the paper) is
+    // shown with the reason and the fields go back. False when refused.
+    bool applyPage(const std::function<void(DesignerModel::PageSetup&)>& change);
     void applyPaper();
     void applyOrientation();
     void applyPaperSize();

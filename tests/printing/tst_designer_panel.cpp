@@ -404,6 +404,42 @@ class TstDesignerPanel : public QObject {
         QCOMPARE(d.panel->showing(), DesignerPanel::Showing::Page);
     }
 
+    void marginsWiderThanThePaperAreRefused() {
+        ui::ScriptedDialogs dialogs;
+        Designer d;
+        d.panel->showPage();
+        enter(d.field<QWidget>("marginLeftSpin"), "200");
+        QVERIFY2(dialogs.lastMessage().contains("页边距"), qPrintable(dialogs.lastMessage()));
+        QCOMPARE(d.field<QDoubleSpinBox>("marginLeftSpin")->value(), 10.0);
+        QCOMPARE(modelValue(d.model, "page", "margins"), QString("10.0 10.0 10.0 10.0"));
+        QVERIFY(!d.model.canUndo());
+    }
+
+    // What the window does before it saves, previews or closes: an unfinished field is applied.
+    void unfinishedFieldsAreCommitted() {
+        Designer d;
+        d.show("khmc");
+        auto* width = d.field<QDoubleSpinBox>("widthSpin");
+        width->setFocus();
+        width->selectAll();
+        typeText(width, "77");
+        QVERIFY(qAbs(d.model.geometryMm("khmc").width() - 77) > 1);
+        d.panel->commitEdits();
+        QCOMPARE(d.model.geometryMm("khmc").width(), 77.0);
+
+        auto* text = d.field<QPlainTextEdit>("textEdit");
+        text->setFocus();
+        text->selectAll();
+        typeText(text, "[xhbdbst.\"备注\"]");
+        d.panel->commitEdits();
+        QCOMPARE(d.model.object("khmc")->text, QString("[xhbdbst.\"备注\"]"));
+        QCOMPARE(d.model.geometryMm("khmc").width(), 77.0);
+        d.panel->commitEdits();  // nothing more to apply
+        QVERIFY(d.model.undo());
+        QVERIFY(d.model.undo());
+        QVERIFY(!d.model.canUndo());
+    }
+
     void customPaperTakesTypedSizes() {
         Designer d;
         d.panel->showPage();
