@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintPreviewWidget>
+#include <QPrinterInfo>
 #include <QStandardPaths>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -132,7 +133,12 @@ void PreviewWindow::setDocumentName(const QString& name) {
 }
 
 void PreviewWindow::setPrinterName(const QString& name) {
-    if (!name.isEmpty()) printer_.setPrinterName(name);
+    // Only a printer the system has: another name would turn the printer into a PDF file writer.
+    for (const QString& installed : QPrinterInfo::availablePrinterNames())
+        if (installed.compare(name.trimmed(), Qt::CaseInsensitive) == 0) {
+            printer_.setPrinterName(installed);
+            return;
+        }
 }
 
 bool PreviewWindow::backgroundShown() const {

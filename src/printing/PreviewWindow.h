@@ -33,7 +33,8 @@ class PreviewWindow : public QDialog {
     void setReport(PreparedReport report);
     const PreparedReport& report() const { return report_; }
     void setDocumentName(const QString& name);
-    // Preselects the printer the print dialog offers (the default printer otherwise).
+    // Preselects the printer the print dialog offers (the default printer otherwise, and when the
+    // system has no printer of that name).
     void setPrinterName(const QString& name);
     // Whether the background picture is drawn under the pages now (actBackground checked and the
     // report has a readable picture).

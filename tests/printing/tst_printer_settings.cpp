@@ -10,6 +10,7 @@
 #include "ui/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -23,6 +24,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace printing;
@@ -565,6 +567,27 @@ class TstPrinterSettings : public QObject {
         QCOMPARE(shown[0].pages[0].findText(calibrationInstruction()).size(), 1);
         QCOMPARE(shown[0].settings.adjustmentFor("Printer B").dyMm, -1.5);
         QVERIFY(!shown[0].settings.background);
+    }
+
+    void calibrationPageOpensInThePreview() {
+        ui::ScriptedDialogs dialogs;
+        TemplateSettings given;
+        given.setAdjustment({"Printer A", 1, 2, 1});
+        PrinterAdjustmentsDialog dlg(given, QSizeF(210, 145), QMarginsF(10, 10, 10, 10), nullptr);
+        auto* combo = dlg.findChild<QComboBox*>("printerCombo");
+        combo->setCurrentIndex(combo->findText("Printer A"));
+        PreparedReport seen;
+        QTimer::singleShot(0, [&] {
+            auto* w = qobject_cast<PreviewWindow*>(QApplication::activeModalWidget());
+            if (!w) return;
+            seen = w->report();
+            w->accept();
+        });
+        QTest::mouseClick(dlg.findChild<QPushButton*>("calibrationButton"), Qt::LeftButton);
+        QCOMPARE(seen.pageCount(), 1);
+        QCOMPARE(seen.pages[0].count("cross5Label"), 1);
+        QCOMPARE(seen.settings.adjustmentFor("Printer A").dyMm, 2.0);
+        QVERIFY(dialogs.allScripted());
     }
 
     void dialogTurnsAPrinterBackToNoAdjustment() {
