@@ -1,27 +1,23 @@
 #include "printing/DesignerWindow.h"
 
 #include "printing/DesignerCanvas.h"
+#include "printing/DesignerPanel.h"
 #include "printing/PreviewWindow.h"
 #include "printing/SampleData.h"
 #include "ui/Dialogs.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
-#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpression>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -65,17 +61,6 @@ QByteArray readImageFile(const QString& path) {
     return bytes;
 }
 
-QDoubleSpinBox* mmSpin(const QString& name, QWidget* parent) {
-    auto* s = new QDoubleSpinBox(parent);
-    s->setObjectName(name);
-    s->setRange(-1000, 1000);
-    s->setDecimals(1);
-    s->setSingleStep(0.5);
-    s->setSuffix(QStringLiteral(" mm"));
-    s->setKeyboardTracking(false);
-    return s;
-}
-
 }  // namespace
 
 DesignerWindow::DesignerWindow(const QString& templatePath, QWidget* parent) : QDialog(parent) {
@@ -91,7 +76,7 @@ DesignerWindow::DesignerWindow(const QString& templatePath, QWidget* parent) : Q
     canvas_ = new DesignerCanvas(model_, this);
     connect(canvas_, &DesignerCanvas::edited, this, &DesignerWindow::refresh);
     connect(canvas_, &DesignerCanvas::selectionChanged, this, [this] {
-        loadPanel();
+        panel_->showSelection();
         updateActions();
     });
     connect(canvas_, &DesignerCanvas::deleteRequested, this, &DesignerWindow::deleteSelected);
@@ -100,39 +85,14 @@ DesignerWindow::DesignerWindow(const QString& templatePath, QWidget* parent) : Q
     connect(canvas_, &DesignerCanvas::undoRequested, this, &DesignerWindow::undo);
     connect(canvas_, &DesignerCanvas::redoRequested, this, &DesignerWindow::redo);
 
-    auto* panel = new QWidget(this);
-    auto* form = new QFormLayout(panel);
-    nameEdit_ = new QLineEdit(panel);
-    nameEdit_->setObjectName("nameEdit");
-    nameEdit_->setReadOnly(true);
-    leftSpin_ = mmSpin("leftSpin", panel);
-    topSpin_ = mmSpin("topSpin", panel);
-    widthSpin_ = mmSpin("widthSpin", panel);
-    heightSpin_ = mmSpin("heightSpin", panel);
-    textEdit_ = new QLineEdit(panel);
-    textEdit_->setObjectName("textEdit");
-    fontSizeSpin_ = new QDoubleSpinBox(panel);
-    fontSizeSpin_->setObjectName("fontSizeSpin");
-    fontSizeSpin_->setRange(1, 200);
-    fontSizeSpin_->setDecimals(1);
-    fontSizeSpin_->setKeyboardTracking(false);
-    boldCheck_ = new QCheckBox(QStringLiteral("粗体"), panel);
-    boldCheck_->setObjectName("boldCheck");
-    form->addRow(QStringLiteral("名称"), nameEdit_);
-    form->addRow(QStringLiteral("左"), leftSpin_);
-    form->addRow(QStringLiteral("上"), topSpin_);
-    form->addRow(QStringLiteral("宽"), widthSpin_);
-    form->addRow(QStringLiteral("高"), heightSpin_);
-    form->addRow(QStringLiteral("文本"), textEdit_);
-    form->addRow(QStringLiteral("字号"), fontSizeSpin_);
-    form->addRow(QString(), boldCheck_);
-    panel->setFixedWidth(260);
-    for (QDoubleSpinBox* s : {leftSpin_, topSpin_, widthSpin_, heightSpin_, fontSizeSpin_})
-        connect(s, &QDoubleSpinBox::valueChanged, this, &DesignerWindow::applyPanel);
-    connect(textEdit_, &QLineEdit::editingFinished, this, &DesignerWindow::applyPanel);
-    connect(boldCheck_, &QCheckBox::toggled, this, &DesignerWindow::applyPanel);
+    panel_ = new DesignerPanel(model_, this);
+    connect(panel_, &DesignerPanel::changed, this, &DesignerWindow::refresh);
+    connect(canvas_, &DesignerCanvas::bandClicked, panel_, &DesignerPanel::showBand);
+    connect(canvas_, &DesignerCanvas::paperClicked, panel_, &DesignerPanel::showPage);
 
     buildToolBar();
+    // A tool button takes no focus: what the panel's field holds is applied before the action runs.
+    connect(toolBar_, &QToolBar::actionTriggered, panel_, &DesignerPanel::commitEdits);
     statusLabel_ = new QLabel(this);
     statusLabel_->setObjectName("statusLabel");
     auto* positionLabel = new QLabel(this);
@@ -145,7 +105,7 @@ DesignerWindow::DesignerWindow(const QString& templatePath, QWidget* parent) : Q
     status->addWidget(positionLabel);
     auto* middle = new QHBoxLayout;
     middle->addWidget(canvas_, 1);
-    middle->addWidget(panel);
+    middle->addWidget(panel_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(toolBar_);
@@ -160,6 +120,12 @@ DesignerWindow::DesignerWindow(const QString& templatePath, QWidget* parent) : Q
     };
     refresh();
     canvas_->setFocus();
+}
+
+DesignerWindow::~DesignerWindow() {
+    // The panel edits model_, which goes before the child widgets do: a field with the focus would
+    // otherwise apply itself to it while a shown window is destroyed.
+    delete panel_;
 }
 
 QAction* DesignerWindow::addAction(const char* name, const QString& text, const QString& tip) {
@@ -264,52 +230,9 @@ void DesignerWindow::updateActions() {
 
 void DesignerWindow::refresh() {
     canvas_->rebuild();
-    loadPanel();
+    panel_->showSelection();
     updateTitle();
     updateActions();
-}
-
-void DesignerWindow::loadPanel() {
-    filling_ = true;
-    const QString name = model_.selection().size() == 1 ? model_.selection().first() : QString();
-    const ReportObject* o = model_.object(name);
-    for (QWidget* w : std::initializer_list<QWidget*>{leftSpin_, topSpin_, widthSpin_, heightSpin_, textEdit_,
-                                                      fontSizeSpin_, boldCheck_})
-        w->setEnabled(o != nullptr);
-    nameEdit_->setText(name);
-    if (o) {
-        const QRectF g = model_.geometryMm(name);
-        leftSpin_->setValue(g.x());
-        topSpin_->setValue(g.y());
-        widthSpin_->setValue(g.width());
-        heightSpin_->setValue(g.height());
-        textEdit_->setText(o->text);
-        const ResolvedFont f = model_.font(name);
-        fontSizeSpin_->setValue(f.pointSize);
-        boldCheck_->setChecked(f.bold());
-    } else {
-        textEdit_->clear();
-    }
-    filling_ = false;
-}
-
-void DesignerWindow::applyPanel() {
-    if (filling_) return;
-    const QString name = model_.selection().size() == 1 ? model_.selection().first() : QString();
-    if (!model_.object(name)) return;
-    const QRectF g = model_.geometryMm(name);
-    // The panel shows a tenth of a millimetre: keep the exact value unless the user changed it.
-    const auto pick = [](double shown, double exact) {
-        return std::abs(shown - exact) < 0.05 ? exact : shown;
-    };
-    model_.setGeometryMm(
-        name, QRectF(pick(leftSpin_->value(), g.x()), pick(topSpin_->value(), g.y()),
-                     pick(widthSpin_->value(), g.width()), pick(heightSpin_->value(), g.height())));
-    model_.setText(name, textEdit_->text());
-    if (std::abs(fontSizeSpin_->value() - model_.font(name).pointSize) >= 0.05)
-        model_.setFontSize(name, fontSizeSpin_->value());
-    model_.setBold(name, boldCheck_->isChecked());
-    QTimer::singleShot(0, this, &DesignerWindow::refresh);
 }
 
 // --- adding --------------------------------------------------------------------------------------------
@@ -510,6 +433,7 @@ void DesignerWindow::printerAdjustments() {
 // --- closing -----------------------------------------------------------------------------------------------
 
 void DesignerWindow::reject() {
+    panel_->commitEdits();  // Esc or the window's close button with a field still being typed into
     if (model_.isModified()) {
         using B = ui::Dialogs::Button;
         const B answer =

@@ -24,27 +24,27 @@
 #include <optional>
 
 class QAction;
-class QCheckBox;
 class QComboBox;
-class QDoubleSpinBox;
 class QGraphicsView;
 class QLabel;
-class QLineEdit;
 class QToolBar;
 
 namespace printing {
 
 class DesignerCanvas;
+class DesignerPanel;
 
 class DesignerWindow : public QDialog {
     Q_OBJECT
   public:
     // Loads the template; a file that cannot be loaded is reported through ui::dialogs().
     explicit DesignerWindow(const QString& templatePath, QWidget* parent = nullptr);
+    ~DesignerWindow() override;
     bool isLoaded() const { return loaded_; }
 
     DesignerModel& model() { return model_; }
     DesignerCanvas* canvas() const { return canvas_; }
+    DesignerPanel* panel() const { return panel_; }
     QGraphicsView* view() const;
     // Where each band starts in the scene (mm from the paper's top), by band name.
     QPointF bandOrigin(const QString& band) const;
@@ -88,22 +88,16 @@ class DesignerWindow : public QDialog {
     void pickReferencePoint(int n, const QTransform& imageToPaper, QList<QPointF> imagePoints,
                             QList<QPointF> paperPoints);
     void updateActions();
-    void loadPanel();
-    void applyPanel();
     void updateTitle();
 
     DesignerModel model_;
     bool loaded_ = false;
-    bool filling_ = false;
     DesignerCanvas* canvas_;
     QToolBar* toolBar_;
     QComboBox* zoomBox_;
     QLabel* statusLabel_;  // hints (the reference points) and where the mouse is
     QAction *undoAct_, *redoAct_, *deleteAct_, *copyAct_, *snapAct_, *showBackgroundAct_, *referenceAct_;
-    QLineEdit* nameEdit_;
-    QDoubleSpinBox *leftSpin_, *topSpin_, *widthSpin_, *heightSpin_, *fontSizeSpin_;
-    QLineEdit* textEdit_;
-    QCheckBox* boldCheck_;
+    DesignerPanel* panel_;
 };
 
 }  // namespace printing
