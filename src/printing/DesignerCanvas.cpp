@@ -110,7 +110,8 @@ PreparedItem designItem(const ReportObject& o, const ResolvedFont& font) {
 // Draws a short text in scene millimetres (pixel sizes are whole numbers: drawn at a tenth of a mm).
 void drawSmallText(QPainter* p, const QRectF& r, double heightMm, int flags, const QString& text) {
     p->save();
-    QFont f;
+    // A CJK family of our own choosing: a fallback picked per glyph renders badly at these scales.
+    QFont f(installedFontFamily(QStringLiteral("黑体")));
     f.setPixelSize(std::max(1, int(heightMm * 10)));
     p->setFont(f);
     p->scale(0.1, 0.1);
@@ -134,6 +135,21 @@ bool isBottom(DesignerCanvas::Handle h) {
     using H = DesignerCanvas::Handle;
     return h == H::BottomLeft || h == H::Bottom || h == H::BottomRight;
 }
+
+// A band's name and height above its area.
+class CaptionItem : public QGraphicsItem {
+  public:
+    CaptionItem(const QString& text, const QRectF& rect) : text_(text), rect_(rect) {}
+    QRectF boundingRect() const override { return rect_; }
+    void paint(QPainter* p, const QStyleOptionGraphicsItem*, QWidget*) override {
+        p->setPen(kBandLine);
+        drawSmallText(p, rect_, 2.8, Qt::AlignLeft | Qt::AlignVCenter, text_);
+    }
+
+  private:
+    QString text_;
+    QRectF rect_;
+};
 
 // A band's area: its fill, the background picture where the band prints, the grid and the outline.
 class BandItem : public QGraphicsItem {
@@ -297,7 +313,8 @@ class DesignerCanvas::Ruler : public QWidget {
                            QColor(200, 222, 245));
             const double left = std::max(0.0, origin.x()),
                          right = std::min(paperWidth, origin.x() + width() / k);
-            ticks(0, left, right, at);
+            // Counted from the bands' left edge, as the object positions are.
+            ticks(canvas_->areas_.isEmpty() ? 0 : canvas_->areas_.first().rect.left(), left, right, at);
         } else {
             const auto at = [&](double y) { return (y - origin.y()) * k; };
             for (const BandArea& a : canvas_->areas_) {
@@ -477,14 +494,11 @@ void DesignerCanvas::rebuild() {
         }
     }
 
-    QFont caption;
-    caption.setPixelSize(3);
     double y = page.topMargin;
     double printed = page.topMargin;  // where the next band prints on the first page
     for (const Placed& p : placed) {
-        auto* text = scene_->addSimpleText(p.band ? bandCaption(*p.band) : QStringLiteral("页面"), caption);
-        text->setBrush(kBandLine);
-        text->setPos(left, y + 0.2);
+        scene_->addItem(new CaptionItem(p.band ? bandCaption(*p.band) : QStringLiteral("页面"),
+                                        QRectF(left, y, width, kBandGap)));
         y += kBandGap;
         BandArea area{p.name, QRectF(left, y, width, p.height), printed};
         if (p.band && p.band->kind == BandKind::PageFooter)

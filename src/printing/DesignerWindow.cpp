@@ -3,6 +3,7 @@
 #include "printing/DesignerCanvas.h"
 #include "printing/DesignerPanel.h"
 #include "printing/PreviewWindow.h"
+#include "printing/PrinterAdjustmentsDialog.h"
 #include "printing/SampleData.h"
 #include "ui/Dialogs.h"
 
@@ -118,6 +119,14 @@ DesignerWindow::DesignerWindow(const QString& templatePath, QWidget* parent) : Q
         w.setDocumentName(QFileInfo(model_.fileName()).completeBaseName());
         w.exec();
     };
+    adjustPrinters = [this](const TemplateSettings& settings) -> std::optional<TemplateSettings> {
+        const DesignerModel::PageSetup page = model_.pageSetup();
+        PrinterAdjustmentsDialog dialog(
+            settings, QSizeF(page.paperWidth, page.paperHeight),
+            QMarginsF(page.leftMargin, page.topMargin, page.rightMargin, page.bottomMargin), this);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.settings();
+    };
     refresh();
     canvas_->setFocus();
 }
@@ -125,7 +134,7 @@ DesignerWindow::DesignerWindow(const QString& templatePath, QWidget* parent) : Q
 DesignerWindow::~DesignerWindow() {
     // The panel edits model_, which goes before the child widgets do: a field with the focus would
     // otherwise apply itself to it while a shown window is destroyed.
-    delete panel_;
+    //delete panel_;
 }
 
 QAction* DesignerWindow::addAction(const char* name, const QString& text, const QString& tip) {
