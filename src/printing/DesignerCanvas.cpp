@@ -154,7 +154,7 @@ class CaptionItem : public QGraphicsItem {
 // A band's area: its fill, the background picture where the band prints, the grid and the outline.
 class BandItem : public QGraphicsItem {
   public:
-    BandItem(const QRectF& rect, bool grid) : rect_(rect), grid_(grid) { setZValue(-1); }
+    explicit BandItem(const QRectF& rect) : rect_(rect) { setZValue(-1); }
     void setBackground(const QPixmap& pixmap, const QTransform& toScene) {
         pixmap_ = pixmap;
         toScene_ = toScene;
@@ -170,20 +170,18 @@ class BandItem : public QGraphicsItem {
             p->drawPixmap(0, 0, pixmap_);
             p->restore();
         }
-        if (grid_) {
-            const double pxPerMm = p->worldTransform().m11();
-            const QPen fine(QColor(226, 230, 244), 0), five(QColor(200, 206, 232), 0);
-            for (int k = 1; k < rect_.width(); ++k) {
-                if (k % 5 && pxPerMm < 3) continue;
-                p->setPen(k % 5 ? fine : five);
-                p->drawLine(QPointF(rect_.left() + k, rect_.top()),
-                            QPointF(rect_.left() + k, rect_.bottom()));
-            }
-            for (int k = 1; k < rect_.height(); ++k) {
-                if (k % 5 && pxPerMm < 3) continue;
-                p->setPen(k % 5 ? fine : five);
-                p->drawLine(QPointF(rect_.left(), rect_.top() + k), QPointF(rect_.right(), rect_.top() + k));
-            }
+        // The 1 mm grid; where millimetres are too close together, every fifth.
+        const double pxPerMm = p->worldTransform().m11();
+        const QPen fine(QColor(226, 230, 244), 0), five(QColor(200, 206, 232), 0);
+        for (int k = 1; k < rect_.width(); ++k) {
+            if (k % 5 && pxPerMm < 3) continue;
+            p->setPen(k % 5 ? fine : five);
+            p->drawLine(QPointF(rect_.left() + k, rect_.top()), QPointF(rect_.left() + k, rect_.bottom()));
+        }
+        for (int k = 1; k < rect_.height(); ++k) {
+            if (k % 5 && pxPerMm < 3) continue;
+            p->setPen(k % 5 ? fine : five);
+            p->drawLine(QPointF(rect_.left(), rect_.top() + k), QPointF(rect_.right(), rect_.top() + k));
         }
         p->setPen(QPen(kBandLine, 0, Qt::DashLine));
         p->setBrush(Qt::NoBrush);
@@ -192,7 +190,6 @@ class BandItem : public QGraphicsItem {
 
   private:
     QRectF rect_;
-    bool grid_;
     QPixmap pixmap_;
     QTransform toScene_;
 };
@@ -398,9 +395,7 @@ void DesignerCanvas::setZoom(double zoom) {
 }
 
 void DesignerCanvas::setSnapToGrid(bool on) {
-    if (snap_ == on) return;
     snap_ = on;
-    rebuild();
 }
 
 void DesignerCanvas::setBackgroundShown(bool on) {
@@ -505,7 +500,7 @@ void DesignerCanvas::rebuild() {
             area.paperTop = page.paperHeight - page.bottomMargin - p.height;
         else
             printed += p.height;
-        auto* bandItem = new BandItem(area.rect, snap_);
+        auto* bandItem = new BandItem(area.rect);
         if (withBackground)
             bandItem->setBackground(
                 background_, imageToPaper * QTransform::fromTranslate(0, area.rect.top() - area.paperTop));
@@ -938,6 +933,10 @@ void DesignerCanvas::keyPressEvent(QKeyEvent* k) {
             return;
         }
         k->accept();
+        return;
+    }
+    if (mode_ == Mode::Drag || mode_ == Mode::Resize) {
+        k->accept();  // no other edit in the middle of a drag: it is one undo step
         return;
     }
     if (k->key() == Qt::Key_Delete && mods == Qt::NoModifier) {
