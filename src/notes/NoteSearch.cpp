@@ -84,7 +84,7 @@ data::Statement quickNoteSearchStatement(const NoteFilters& f, bool onNotes) {
     // Without wildcards (or the separator) a text is in the joined text exactly when one of the twelve
     // columns holds it, so the one test replaces the twelve.
     const bool exact = !f.text.contains(QLatin1Char('%')) && !f.text.contains(QLatin1Char('_')) &&
-                       !f.text.contains(QChar(31));
+                       !f.text.contains(QChar(31)) && !f.text.contains(QChar(0));
     // The trigram index needs three characters; a phrase of them finds every text that holds them, in
     // any letter case, so it never misses a note that the LIKE finds.
     const bool indexed = exact && f.text.toUcs4().size() >= 3;
@@ -266,7 +266,8 @@ void NoteTextIndex::update(const QSqlDatabase& db) {
             ids.append(sqlite3_column_int64(q.stmt, 0));
             totals.append(moneyOf(q.stmt, 1).raw());
             const char* text = reinterpret_cast<const char*>(sqlite3_column_text(q.stmt, 2));
-            const int bytes = sqlite3_column_bytes(q.stmt, 2);
+            // LIKE reads a text up to a zero byte.
+            const int bytes = text ? int(qstrnlen(text, uint(sqlite3_column_bytes(q.stmt, 2)))) : 0;
             if (texts.size() + bytes >= std::numeric_limits<qint32>::max())
                 throw data::DbError(QStringLiteral("送货单的查找文本太多"));
             const qsizetype from = texts.size();
