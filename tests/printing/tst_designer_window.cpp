@@ -11,7 +11,9 @@
 #include "ui/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -226,6 +228,34 @@ class TstDesignerWindow : public QObject {
         QVERIFY(near(geometry("lbcl").width(), before.width() + 2, 0.01));
         QVERIFY(near(geometry("lbcl").height(), before.height() - 1, 0.01));
         QCOMPARE(geometry("lbcl").topLeft(), before.topLeft());
+    }
+
+    void zoomByCtrlWheelAndTheZoomBox() {
+        auto* box = w().findChild<QComboBox*>("zoomBox");
+        QCOMPARE(box->currentText(), QStringLiteral("100%"));
+        const double realSize = pxPerMm();
+        const QPoint over = at(canvas().objectRect("khmc").center());
+        const auto wheel = [&](int delta, Qt::KeyboardModifiers mods) {
+            QWheelEvent e(over, viewport()->mapToGlobal(over), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                          Qt::NoScrollPhase, false);
+            QApplication::sendEvent(viewport(), &e);
+        };
+        wheel(120, Qt::ControlModifier);
+        QCOMPARE(canvas().zoom(), 1.25);
+        QCOMPARE(box->currentText(), QStringLiteral("125%"));
+        QVERIFY(near(pxPerMm(), realSize * 1.25));
+        wheel(-120, Qt::ControlModifier);
+        wheel(-120, Qt::ControlModifier);
+        QCOMPARE(canvas().zoom(), 0.75);
+        wheel(-120, Qt::NoModifier);  // scrolls, does not zoom
+        QCOMPARE(canvas().zoom(), 0.75);
+
+        box->setCurrentIndex(box->findText(QStringLiteral("200%")));
+        emit box->activated(box->currentIndex());
+        QCOMPARE(canvas().zoom(), 2.0);
+        // Clicking still finds the objects at the new scale.
+        click("dmc");
+        QCOMPARE(model().selection(), QStringList{"dmc"});
     }
 
     void toolBarAddsIntoTheBandClicked() {
