@@ -305,7 +305,7 @@ class DesignerCanvas::Ruler : public QWidget {
             const auto at = [&](double x) { return (x - origin.x()) * k; };
             const double paperWidth = canvas_->paperSize_.width();
             p.fillRect(QRectF(QPointF(at(0), 0), QPointF(at(paperWidth), thick)), Qt::white);
-            if (!selRect.isNull() || selRect.width() > 0)
+            if (!sel.isEmpty())
                 p.fillRect(QRectF(QPointF(at(selRect.left()), 0), QPointF(at(selRect.right()), thick)),
                            QColor(200, 222, 245));
             const double left = std::max(0.0, origin.x()),
@@ -317,7 +317,7 @@ class DesignerCanvas::Ruler : public QWidget {
             for (const BandArea& a : canvas_->areas_) {
                 p.fillRect(QRectF(QPointF(0, at(a.rect.top())), QPointF(thick, at(a.rect.bottom()))),
                            Qt::white);
-                if (!selRect.isNull() && a.rect.contains(QPointF(a.rect.left(), selRect.top())))
+                if (!sel.isEmpty() && a.rect.contains(QPointF(a.rect.left(), selRect.top())))
                     p.fillRect(QRectF(QPointF(0, at(selRect.top())), QPointF(thick, at(selRect.bottom()))),
                                QColor(200, 222, 245));
                 const double top = std::max(a.rect.top(), origin.y());
