@@ -134,7 +134,7 @@ DesignerWindow::DesignerWindow(const QString& templatePath, QWidget* parent) : Q
 DesignerWindow::~DesignerWindow() {
     // The panel edits model_, which goes before the child widgets do: a field with the focus would
     // otherwise apply itself to it while a shown window is destroyed.
-    //delete panel_;
+    delete panel_;
 }
 
 QAction* DesignerWindow::addAction(const char* name, const QString& text, const QString& tip) {
