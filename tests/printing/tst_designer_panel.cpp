@@ -2,11 +2,14 @@
 // undo step, the refusals to rename, inserting a field, several selected objects, bands and the page.
 #include "NoteFixture.h"
 #include "TypeText.h"
+#include "printing/DesignerCanvas.h"
 #include "printing/DesignerModel.h"
 #include "printing/DesignerPanel.h"
+#include "printing/DesignerWindow.h"
 #include "printing/Report.h"
 #include "ui/ScriptedDialogs.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -15,6 +18,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -461,6 +465,83 @@ class TstDesignerPanel : public QObject {
         enter(paper, "A5 148×210");
         QCOMPARE(modelValue(d.model, "page", "paper"), QString("11 210.0×148.0 横向"));
         QCOMPARE(paper->currentText(), QString("A5 148×210"));
+    }
+
+    // --- in the designer window ---------------------------------------------------------------------
+
+    void inTheWindowTheCanvasSelectsAndRedraws() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("送货单.fr3");
+        QVERIFY(QFile::copy(referenceTemplatePath(), path));
+        ui::ScriptedDialogs dialogs;
+        DesignerWindow w(path);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* canvas = w.findChild<DesignerCanvas*>("designView");
+        QTest::mouseClick(canvas->viewport(), Qt::LeftButton, {},
+                          canvas->mapFromScene(canvas->objectRect("lbkhmc").center()));
+        QCOMPARE(w.panel()->shownObjects(), QStringList{"lbkhmc"});
+        QCOMPARE(w.findChild<QLineEdit*>("nameEdit")->text(), QString("lbkhmc"));
+
+        const double before = canvas->objectRect("lbkhmc").width();
+        enter(w.findChild<QWidget*>("widthSpin"), "30");
+        QCOMPARE(canvas->objectRect("lbkhmc").width(), 30.0);  // redrawn
+        QVERIFY(before != 30.0);
+        QVERIFY(w.windowTitle().endsWith('*'));
+        QVERIFY(w.findChild<QAction*>("actUndo")->isEnabled());
+
+        emit canvas->bandClicked("Child1");
+        QCOMPARE(w.panel()->showing(), DesignerPanel::Showing::Band);
+        emit canvas->paperClicked();
+        QCOMPARE(w.panel()->showing(), DesignerPanel::Showing::Page);
+        QVERIFY(dialogs.asked.empty());
+    }
+
+    void inTheWindowTextBeingTypedIsSavedAndAskedAbout() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("送货单.fr3");
+        QVERIFY(QFile::copy(referenceTemplatePath(), path));
+        ui::ScriptedDialogs dialogs;
+        DesignerWindow w(path);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.model().select({"lbkhmc"});
+        w.refresh();
+        auto* text = w.findChild<QPlainTextEdit*>("textEdit");
+        text->setFocus();
+        text->selectAll();
+        typeText(text, "客户：");
+        w.findChild<QAction*>("actSave")->trigger();  // the tool button takes no focus
+        DesignerModel saved;
+        QVERIFY(saved.load(path));
+        QCOMPARE(saved.object("lbkhmc")->text, QString("客户："));
+        QVERIFY(!w.windowTitle().endsWith('*'));
+
+        // Esc while typing: the text counts as a change, and closing asks to save it.
+        typeText(text, "!");
+        dialogs.answer(ui::Dialogs::Button::No);
+        QTest::keyClick(text, Qt::Key_Escape);
+        QCOMPARE(dialogs.messages(), QStringList{"报表格式已修改，是否保存？"});
+        QVERIFY(!w.isVisible());
+    }
+
+    void aShownWindowGoesAwayWithAFieldBeingTypedInto() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("送货单.fr3");
+        QVERIFY(QFile::copy(referenceTemplatePath(), path));
+        ui::ScriptedDialogs dialogs;
+        auto w = std::make_unique<DesignerWindow>(path);
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->model().select({"khmc"});
+        w->refresh();
+        auto* text = w->findChild<QPlainTextEdit*>("textEdit");
+        text->setFocus();
+        typeText(text, "x");
+        w.reset();  // the text edit loses the focus while the model is already gone
+        QVERIFY(dialogs.asked.empty());
     }
 };
 
