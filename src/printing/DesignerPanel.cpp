@@ -146,9 +146,10 @@ DesignerPanel::DesignerPanel(DesignerModel& model, QWidget* parent) : QWidget(pa
     title_->setFont(bold);
     column->addWidget(title_);
 
-    objectBox_ = new QGroupBox(QStringLiteral("对象"), content);
-    bandBox_ = new QGroupBox(QStringLiteral("带区"), content);
-    pageBox_ = new QGroupBox(QStringLiteral("页面"), content);
+    // Untitled: the title above names what they show.
+    objectBox_ = new QGroupBox(content);
+    bandBox_ = new QGroupBox(content);
+    pageBox_ = new QGroupBox(content);
     buildObjectBox();
     buildBandBox();
     buildPageBox();
@@ -197,7 +198,6 @@ void DesignerPanel::buildObjectBox() {
     textEdit_->setObjectName("textEdit");
     textEdit_->setTabChangesFocus(true);
     textEdit_->setFixedHeight(textEdit_->fontMetrics().lineSpacing() * 4 + 12);
-    textEdit_->setToolTip(QStringLiteral("焦点离开或按 Ctrl+Enter 时生效"));
     textEdit_->installEventFilter(this);
     fieldButton_ = new QPushButton(QStringLiteral("插入字段"), box);
     fieldButton_->setObjectName("fieldButton");
@@ -484,6 +484,9 @@ void DesignerPanel::loadObjects() {
     if (textEdit_->toPlainText() != shown) textEdit_->setPlainText(shown);
     textEdit_->document()->setModified(false);
     textEdit_->setEnabled(text);
+    textEdit_->setToolTip(DesignerModel::isRequiredObject(first->name)
+                              ? QStringLiteral("打印时由程序填写，这里的文本只在设计和示例预览时显示。")
+                              : QStringLiteral("焦点离开或按 Ctrl+Enter 时生效"));
     fieldButton_->setEnabled(text);
 
     const ReportObject* memo = firstWith(isMemo);
