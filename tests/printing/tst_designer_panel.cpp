@@ -490,6 +490,20 @@ class TstDesignerPanel : public QObject {
         QVERIFY(w.windowTitle().endsWith('*'));
         QVERIFY(w.findChild<QAction*>("actUndo")->isEnabled());
 
+        // Text being typed goes to the object it was typed for when another one is clicked.
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* text = w.findChild<QPlainTextEdit*>("textEdit");
+        text->setFocus();
+        text->selectAll();
+        typeText(text, "客户");
+        QTest::mouseClick(canvas->viewport(), Qt::LeftButton, {},
+                          canvas->mapFromScene(canvas->objectRect("lxdh").center()));
+        QCOMPARE(w.panel()->shownObjects(), QStringList{"lxdh"});
+        QCOMPARE(w.model().object("lbkhmc")->text, QString("客户"));
+        QCOMPARE(w.model().object("lxdh")->text, QString(R"([xhbdbst."联系电话"])"));
+        QCOMPARE(text->toPlainText(), QString(R"([xhbdbst."联系电话"])"));
+
         emit canvas->bandClicked("Child1");
         QCOMPARE(w.panel()->showing(), DesignerPanel::Showing::Band);
         emit canvas->paperClicked();
