@@ -36,74 +36,11 @@ QString bandCaption(const Band& b) {
         .arg(b.name, b.elementName(), QString::number(unitsToMm(b.height), 'f', 1));
 }
 
-QColor windowsColor(int c, bool fill) {
-    if (c == kColorNone) return {};
-    if (c == kColorButtonFace) return QColor(240, 240, 240);
-    if (c < 0) return fill ? QColor(Qt::white) : QColor(Qt::black);  // other system colours
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
-
 // The object as the renderer draws it, with its top-left corner (left, top) at the origin and its text
 // as written (expressions are not evaluated).
 PreparedItem designItem(const ReportObject& o, const ResolvedFont& font) {
-    PreparedItem it;
-    it.objectName = o.name;
-    const double w = unitsToMm(o.width), h = unitsToMm(o.height);
-    it.rect = QRectF(0, 0, w, h);
-    it.frameSides = o.frame.typ;
-    it.frameWidth = unitsToMm(o.frame.width);
-    it.frameColor = windowsColor(o.frame.color, false);
-    it.frameStyle = o.frame.style;
-    it.fill = windowsColor(o.fillColor, true);
-    switch (o.kind) {
-        case ObjectKind::Memo:
-        case ObjectKind::SysMemo:
-            it.kind = PreparedItem::Kind::Text;
-            it.text = o.text;
-            it.text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-            it.text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-            it.font = font;
-            it.hAlign = o.hAlign;
-            it.vAlign = o.vAlign;
-            it.wordWrap = o.wordWrap;
-            it.gapX = unitsToMm(o.gapX);
-            it.gapY = unitsToMm(o.gapY);
-            it.rotation = o.rotation;
-            it.lineSpacing = unitsToMm(o.lineSpacing);
-            break;
-        case ObjectKind::Picture:
-            it.kind = PreparedItem::Kind::Picture;
-            it.image = QImage::fromData(o.picture);
-            it.stretched = o.stretched;
-            it.keepAspectRatio = o.keepAspectRatio;
-            it.center = o.center;
-            break;
-        case ObjectKind::Line:
-            it.kind = PreparedItem::Kind::Line;
-            it.p1 = QPointF(0, 0);
-            it.p2 = QPointF(w, h);
-            if (!o.diagonal) {
-                // Straight lines: the longer side decides, as when printing.
-                if (std::abs(w) >= std::abs(h))
-                    it.p2.setY(0);
-                else
-                    it.p2.setX(0);
-            }
-            it.rect = QRectF(it.p1, it.p2).normalized();
-            it.frameSides = Frame::All;
-            break;
-        case ObjectKind::Shape:
-            it.kind = o.shape == QLatin1String("skEllipse")          ? PreparedItem::Kind::Ellipse
-                      : o.shape == QLatin1String("skRoundRectangle") ? PreparedItem::Kind::RoundRect
-                                                                     : PreparedItem::Kind::Rect;
-            it.curve = unitsToMm(o.curve > 0 ? o.curve * 2 : 4);
-            it.frameSides = Frame::All;
-            break;
-        case ObjectKind::Unknown:
-            it.kind = PreparedItem::Kind::Rect;
-            it.frameSides = 0;
-            break;
-    }
+    PreparedItem it = preparedItemFor(o, QPointF(0, 0), font);
+    if (it.kind == PreparedItem::Kind::Line) it.rect = QRectF(it.p1, it.p2).normalized();
     return it;
 }
 

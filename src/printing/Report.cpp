@@ -193,6 +193,67 @@ static QColor windowsColor(int c, bool fill) {
     return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 
+PreparedItem preparedItemFor(const ReportObject& o, QPointF topLeftMm, const ResolvedFont& font) {
+    PreparedItem it;
+    it.objectName = o.name;
+    it.rect = QRectF(topLeftMm, QSizeF(unitsToMm(o.width), unitsToMm(o.height)));
+    it.frameSides = o.frame.typ;
+    it.frameWidth = unitsToMm(o.frame.width);
+    it.frameColor = windowsColor(o.frame.color, false);
+    it.frameStyle = o.frame.style;
+    it.fill = windowsColor(o.fillColor, true);
+    switch (o.kind) {
+        case ObjectKind::Memo:
+        case ObjectKind::SysMemo:
+            it.kind = PreparedItem::Kind::Text;
+            it.text = o.text;
+            it.text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            it.text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+            it.font = font;
+            it.hAlign = o.hAlign;
+            it.vAlign = o.vAlign;
+            it.wordWrap = o.wordWrap;
+            it.gapX = unitsToMm(o.gapX);
+            it.gapY = unitsToMm(o.gapY);
+            it.rotation = o.rotation;
+            it.lineSpacing = unitsToMm(o.lineSpacing);
+            break;
+        case ObjectKind::Picture:
+            it.kind = PreparedItem::Kind::Picture;
+            it.image = QImage::fromData(o.picture);
+            it.stretched = o.stretched;
+            it.keepAspectRatio = o.keepAspectRatio;
+            it.center = o.center;
+            break;
+        case ObjectKind::Line:
+            it.kind = PreparedItem::Kind::Line;
+            it.p1 = topLeftMm;
+            it.p2 = topLeftMm + QPointF(unitsToMm(o.width), unitsToMm(o.height));
+            it.rect = QRectF(it.p1, it.p2).normalized();
+            if (!o.diagonal) {
+                // Straight lines: the longer side decides.
+                if (std::abs(o.width) >= std::abs(o.height))
+                    it.p2.setY(it.p1.y());
+                else
+                    it.p2.setX(it.p1.x());
+            }
+            it.frameSides = Frame::All;
+            break;
+        case ObjectKind::Shape:
+            it.kind = o.shape == QLatin1String("skEllipse")          ? PreparedItem::Kind::Ellipse
+                      : o.shape == QLatin1String("skRoundRectangle") ? PreparedItem::Kind::RoundRect
+                                                                     : PreparedItem::Kind::Rect;
+            it.curve = unitsToMm(o.curve > 0 ? o.curve * 2 : 4);
+            it.frameSides = Frame::All;
+            break;
+        case ObjectKind::Unknown:
+            it.kind = PreparedItem::Kind::Rect;
+            it.frameSides = 0;
+            break;
+    }
+    return it;
+}
+
 // A band fits when its bottom lies within this of the printable area's bottom.
 static constexpr double kFitTolerance = 0.01;
 
@@ -580,29 +641,13 @@ class LayoutEngine : public ExpressionContext {
                 continue;
             }
             if (!o.visible) continue;
-            PreparedItem it;
-            it.objectName = o.name;
+            PreparedItem it = preparedItemFor(o, QPointF(x0 + unitsToMm(o.left), top + unitsToMm(o.top)),
+                                              resolveFont(bf, o.font, o.parentFont));
             it.bandName = b.name;
-            it.rect = QRectF(x0 + unitsToMm(o.left), top + unitsToMm(o.top), unitsToMm(o.width),
-                             unitsToMm(o.height));
-            it.frameSides = o.frame.typ;
-            it.frameWidth = unitsToMm(o.frame.width);
-            it.frameColor = windowsColor(o.frame.color, false);
-            it.frameStyle = o.frame.style;
-            it.fill = windowsColor(o.fillColor, true);
             switch (o.kind) {
                 case ObjectKind::Memo:
                 case ObjectKind::SysMemo: {
-                    it.kind = PreparedItem::Kind::Text;
                     it.text = memoText(o);
-                    it.font = resolveFont(bf, o.font, o.parentFont);
-                    it.hAlign = o.hAlign;
-                    it.vAlign = o.vAlign;
-                    it.wordWrap = o.wordWrap;
-                    it.gapX = unitsToMm(o.gapX);
-                    it.gapY = unitsToMm(o.gapY);
-                    it.rotation = o.rotation;
-                    it.lineSpacing = unitsToMm(o.lineSpacing);
                     const QString mode = o.extraValue(QStringLiteral("StretchMode"));
                     if (b.stretched && mode == QLatin1String("smMaxHeight"))
                         it.rect.setBottom(top + bandHeightMm);
@@ -612,41 +657,16 @@ class LayoutEngine : public ExpressionContext {
                     break;
                 }
                 case ObjectKind::Picture: {
-                    it.kind = PreparedItem::Kind::Picture;
                     auto filled = r_.pictures_.constFind(o.name.toLower());
-                    it.image = filled != r_.pictures_.constEnd() ? *filled : QImage::fromData(o.picture);
-                    it.stretched = o.stretched;
-                    it.keepAspectRatio = o.keepAspectRatio;
-                    it.center = o.center;
+                    if (filled != r_.pictures_.constEnd()) it.image = *filled;
                     break;
                 }
-                case ObjectKind::Line: {
-                    it.kind = PreparedItem::Kind::Line;
-                    it.p1 = it.rect.topLeft();
-                    it.p2 = QPointF(it.rect.left() + unitsToMm(o.width), it.rect.top() + unitsToMm(o.height));
-                    it.rect = QRectF(it.p1, it.p2).normalized();
-                    if (!o.diagonal) {
-                        // Straight lines: the longer side decides.
-                        if (std::abs(o.width) >= std::abs(o.height))
-                            it.p2.setY(it.p1.y());
-                        else
-                            it.p2.setX(it.p1.x());
-                    }
-                    it.frameSides = Frame::All;
-                    break;
-                }
-                case ObjectKind::Shape: {
-                    it.kind = o.shape == QLatin1String("skEllipse")          ? PreparedItem::Kind::Ellipse
-                              : o.shape == QLatin1String("skRoundRectangle") ? PreparedItem::Kind::RoundRect
-                                                                             : PreparedItem::Kind::Rect;
+                case ObjectKind::Shape:
                     if (o.shape != QLatin1String("skRectangle") && o.shape != QLatin1String("skEllipse") &&
                         o.shape != QLatin1String("skRoundRectangle"))
                         notice(QStringLiteral("形状 %1（%2）按矩形打印。").arg(o.shape, o.name));
-                    it.curve = unitsToMm(o.curve > 0 ? o.curve * 2 : 4);
-                    it.frameSides = Frame::All;
                     break;
-                }
-                case ObjectKind::Unknown:
+                default:
                     break;
             }
             pg.items.append(std::move(it));

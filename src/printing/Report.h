@@ -114,6 +114,11 @@ struct PreparedReport {
 
 // The seven objects the program fills on every delivery note.
 QStringList deliveryNoteObjects();
+
+// A template object as it is drawn with its top-left corner at topLeftMm: kind, frame, fill, font and the
+// text as written (line breaks as "\n", expressions not evaluated), the picture of the template. Printing
+// then puts the filled text and picture in; the designer draws it as it is.
+PreparedItem preparedItemFor(const ReportObject& o, QPointF topLeftMm, const ResolvedFont& font);
 // The template file of a print format: the name without surrounding blanks, plus ".fr3", in the program's
 // folder.
 QString templateFileForFormat(const QString& formatName);
