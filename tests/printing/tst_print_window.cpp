@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
@@ -148,6 +149,7 @@ class TstPrintWindow : public QObject {
     void formatNames_data();
     void formatNames();
     void formatListReadOnceAndKept();
+    void designOpensTheChosenFormatsTemplate();
     void addFormat();
     void addFormatRefused_data();
     void addFormatRefused();
@@ -315,6 +317,22 @@ void TstPrintWindow::formatListReadOnceAndKept() {
     QCOMPARE(f.previews.size(), 2);
     QCOMPARE(objectText(f.previews.last(), "shdno"), kNote);
     QCOMPARE(dialogs.messages(), QStringList());
+}
+
+void TstPrintWindow::designOpensTheChosenFormatsTemplate() {
+    PrintFixture f(QStringLiteral("已打印"));
+    ui::ScriptedDialogs dialogs;
+    QStringList opened;
+    f.form->designHook = [&](const QString& path) { opened << path; };
+    f.whileOpen([&] {
+        f.child<QLineEdit>("REdit")->setText(QStringLiteral("  送货单 "));
+        QTest::mouseClick(f.child<QPushButton>("designBtn"), Qt::LeftButton);
+        f.child<QLineEdit>("REdit")->setText(QStringLiteral("  "));
+        QTest::mouseClick(f.child<QPushButton>("designBtn"), Qt::LeftButton);
+    });
+    f.form->printFromNoteList();
+    QCOMPARE(opened, QStringList{QFileInfo(f.db.dir() + "/送货单.fr3").absoluteFilePath()});
+    QCOMPARE(dialogs.messages(), QStringList{QStringLiteral("请先选择打印报表格式")});
 }
 
 void TstPrintWindow::addFormat() {
