@@ -1,18 +1,12 @@
 #include "reports/Ttj_Form.h"
 
 #include "data/DataHub.h"
-#include "data/Environment.h"
 #include "reports/FormParts.h"
 #include "reports/Statistics.h"
 #include "reports/WorkbookExport.h"
-#include "ui/DataGrid.h"
-#include "ui/LookupButton.h"
 
 #include <QCursor>
-#include <QFrame>
 #include <QMenu>
-#include <QStatusBar>
-#include <QVBoxLayout>
 
 namespace reports {
 
@@ -27,54 +21,29 @@ Ttj_Form::Ttj_Form(data::DataHub& hub, QWidget* parent)
     tjqry_->setDatabase(hub_.cnn);
     tjqry_->setReadOnly(true);
 
-    auto* top = new QFrame(this);
-    top->setObjectName(QStringLiteral("toppanel"));
-    top->setFixedHeight(71);
-    auto* rows = new QVBoxLayout(top);
-    rows->setContentsMargins(6, 4, 6, 4);
-    rows->setSpacing(4);
-
-    auto* first = new QHBoxLayout;
-    fedit_ = edit("fedit", 90, top);
-    fd_ = new ui::DateButton(fedit_, top);
-    fd_->setObjectName(QStringLiteral("fd"));
-    tedit_ = edit("tedit", 90, top);
-    td_ = new ui::DateButton(tedit_, top);
-    td_->setObjectName(QStringLiteral("td"));
-    khedit_ = edit("khedit", 200, top);
-    skh_ = new ui::LookupButton(khedit_, hub_.skhqry, QStringLiteral("客户名称"), top);
-    skh_->setObjectName(QStringLiteral("skh"));
-    addLabel(first, QStringLiteral("日期 从："), top);
-    first->addWidget(fedit_);
-    first->addWidget(fd_);
+    const FilterPanel panel = filterPanel(71, this);
+    QWidget* top = panel.frame;
+    QHBoxLayout* first = panel.first;
+    fedit_ = labelledEdit(first, QStringLiteral("日期 从："), "fedit", 90, top);
+    fd_ = datePicker(first, fedit_, "fd", top);
     first->addSpacing(8);
-    addLabel(first, QStringLiteral("到："), top);
-    first->addWidget(tedit_);
-    first->addWidget(td_);
+    tedit_ = labelledEdit(first, QStringLiteral("到："), "tedit", 90, top);
+    td_ = datePicker(first, tedit_, "td", top);
     first->addSpacing(8);
-    addLabel(first, QStringLiteral("客户名称："), top);
-    first->addWidget(khedit_);
-    first->addWidget(skh_);
+    khedit_ = labelledEdit(first, QStringLiteral("客户名称："), "khedit", 200, top);
+    skh_ = lookupDrop(first, khedit_, hub_.skhqry, QStringLiteral("客户名称"), "skh", top);
     first->addStretch(1);
 
-    auto* second = new QHBoxLayout;
-    cpEdit_ = edit("cpEdit", 100, top);
-    scp_ = new ui::LookupButton(cpEdit_, hub_.scpqry, QStringLiteral("送货车牌"), top);
-    scp_->setObjectName(QStringLiteral("scp"));
-    ywEdit_ = edit("ywEdit", 100, top);
-    syw_ = new ui::LookupButton(ywEdit_, hub_.sywqry, QStringLiteral("业务员"), top);
-    syw_->setObjectName(QStringLiteral("syw"));
+    QHBoxLayout* second = panel.second;
+    cpEdit_ = labelledEdit(second, QStringLiteral("车牌："), "cpEdit", 100, top);
+    scp_ = lookupDrop(second, cpEdit_, hub_.scpqry, QStringLiteral("送货车牌"), "scp", top);
+    second->addSpacing(8);
+    ywEdit_ = labelledEdit(second, QStringLiteral("业务员："), "ywEdit", 100, top);
+    syw_ = lookupDrop(second, ywEdit_, hub_.sywqry, QStringLiteral("业务员"), "syw", top);
+    second->addSpacing(16);
     auto* chooseBtn = button("selectReportBtn", QStringLiteral("选择报表&T"), top);
     auto* exportBtn = button("exportBtn", QStringLiteral("导出Excel"), top);
     auto* closeBtn = button("closeBtn", QStringLiteral("关闭 &X"), top);
-    addLabel(second, QStringLiteral("车牌："), top);
-    second->addWidget(cpEdit_);
-    second->addWidget(scp_);
-    second->addSpacing(8);
-    addLabel(second, QStringLiteral("业务员："), top);
-    second->addWidget(ywEdit_);
-    second->addWidget(syw_);
-    second->addSpacing(16);
     second->addWidget(chooseBtn);
     second->addWidget(exportBtn);
     second->addWidget(closeBtn);
@@ -84,27 +53,10 @@ Ttj_Form::Ttj_Form(data::DataHub& hub, QWidget* parent)
     Ptype_->setVisible(false);
     second->addWidget(Ptype_);
 
-    rows->addLayout(first);
-    rows->addLayout(second);
-
-    tjgrid_ = new ui::DataGrid(this);
-    tjgrid_->setObjectName(QStringLiteral("tjgrid"));
-    tjgrid_->setColumns(statisticsColumns());
-    tjgrid_->setDataset(tjqry_);
-    tjgrid_->setReadOnly(true);
-    tjgrid_->setFooterVisible(true);
+    tjgrid_ = reportGrid("tjgrid", statisticsColumns(), tjqry_, this);
     // Before the first run the grid shows the statement's columns.
     tjgrid_->setColumnVisible(QStringLiteral("月份"), false);
-
-    auto* status = new QStatusBar(this);
-    status->setSizeGripEnabled(false);
-
-    auto* v = new QVBoxLayout(this);
-    v->setContentsMargins(0, 0, 0, 0);
-    v->setSpacing(0);
-    v->addWidget(top);
-    v->addWidget(tjgrid_, 1);
-    v->addWidget(status);
+    stackReportWindow(this, panel, tjgrid_);
 
     bbMenu_ = new QMenu(this);
     bbMenu_->setObjectName(QStringLiteral("bbMenu"));
@@ -129,8 +81,7 @@ void Ttj_Form::showEvent(QShowEvent* event) {
 }
 
 void Ttj_Form::activate() {
-    fd_->setDate(data::today().addDays(-30));
-    td_->setDate(data::today());
+    resetPeriod(fd_, td_);
     openLists({hub_.skhqry, hub_.scpqry, hub_.sywqry});
 }
 
